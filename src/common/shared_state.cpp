@@ -6,8 +6,12 @@ namespace {
 SharedState g_state;
 }
 
-SharedState& shared() { return g_state; }
+SharedState& shared() {
+    return g_state;
+}
 
-void resetShared() { g_state = SharedState{}; }
+void resetShared() {
+    g_state = SharedState{};
+}
 
 } // namespace pelorin

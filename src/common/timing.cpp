@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <QtGlobal>
 
 #include <algorithm>
 #include <cmath>
@@ -12,9 +13,13 @@ namespace {
 double g_scale = 1.0;
 }
 
-double scale() { return g_scale; }
+double scale() {
+    return g_scale;
+}
 
-void setScale(double factor) { g_scale = factor > 0 ? factor : 1.0; }
+void setScale(double factor) {
+    g_scale = factor > 0 ? factor : 1.0;
+}
 
 int scaled(int milliseconds) {
     if (milliseconds <= 0)
@@ -29,4 +34,13 @@ void waitProcessingEvents(int milliseconds) {
     loop.exec();
 }
 
+} // namespace pelorin::timing
+
+namespace pelorin::timing {
+void applyScaleFromEnvironment() {
+    bool ok = false;
+    const double factor = qEnvironmentVariable("PELORIN_TIME_SCALE").toDouble(&ok);
+    if (ok && factor > 0)
+        setScale(factor);
+}
 } // namespace pelorin::timing

@@ -16,3 +16,9 @@ int scaled(int milliseconds);
 void waitProcessingEvents(int milliseconds);
 
 } // namespace pelorin::timing
+
+namespace pelorin::timing {
+// Tests run the real executables faster by setting PELORIN_TIME_SCALE (for example 0.01); an
+// absent or unusable value keeps the real timing.
+void applyScaleFromEnvironment();
+} // namespace pelorin::timing

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStringList>
+
+namespace pelorin::cli {
+
+// Exit statuses shared by every command.
+enum Exit : int {
+    Success = 0,
+    NotReached = 1,    // the server is not in the asked-for state, or nothing was obtained
+    UsageError = 2,    // bad arguments or configuration; nothing was written
+    ServerProblem = 3, // the server refused the credentials or the URL names no page
+};
+
+struct Options {
+    bool quiet = false;
+};
+
+// Each command gets its own arguments (without the command name) and returns the exit status.
+int runConfig(const QStringList& args, const Options& options);
+int runStatus(const QStringList& args, const Options& options);
+int runMacs(const QStringList& args, const Options& options);
+int runWake(const QStringList& args, const Options& options);
+
+// Prints one line to standard error prefixed with the program name.
+void printError(const QString& message);
+
+} // namespace pelorin::cli

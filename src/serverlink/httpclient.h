@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QString>
+
+namespace pelorin {
+
+// The program's one HTTP client. Address, user name and password stay set from one request to
+// the next; `fetch` is synchronous: it waits in a local event loop that keeps timers and
+// painting alive but holds user input back until the answer is in.
+class HttpClient : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int RequestTimeoutMs = 10000;
+    static constexpr qint64 BodyCapBytes = 1024 * 1024;
+
+    struct Result {
+        bool ok = false;        // an answer arrived (any HTTP status)
+        int httpStatus = 0;     // 0 when no answer arrived
+        QByteArray body;        // at most BodyCapBytes
+        bool truncated = false; // the body was longer and was cut at the cap
+        QString error;          // why no answer arrived
+    };
+
+    explicit HttpClient(QObject* parent = nullptr);
+
+    void setUrl(const QString& url) { m_url = url; }
+    const QString& url() const { return m_url; }
+    void setUserName(const QString& userName);
+    void setPassword(const QString& password);
+    const QString& userName() const { return m_userName; }
+
+    // GET of the address set before. An HTTP error status (401, 404, ...) is an answer: its body
+    // is returned. A refused connection, a time-out or an unknown host is not. While a fetch is
+    // under way a nested call fails at once instead of sharing the client.
+    Result fetch();
+    bool isBusy() const { return m_busy; }
+
+private:
+    QNetworkAccessManager m_manager;
+    QString m_url;
+    QString m_userName;
+    QString m_password;
+    bool m_busy = false;
+};
+
+} // namespace pelorin

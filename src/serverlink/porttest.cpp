@@ -1,0 +1,50 @@
+#include "serverlink/porttest.h"
+
+#include "common/timing.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace pelorin {
+
+PortTest::PortTest(QObject* parent) : QObject(parent) {
+    connect(&m_socket, &QTcpSocket::connected, this, &PortTest::connectionEstablished);
+}
+
+bool PortTest::run(const Endpoint& endpoint, int waitMs) {
+    // A previous test may still be connected or connecting.
+    m_socket.abort();
+    m_cancelled = false;
+    if (!endpoint.isValid())
+        return false;
+
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // Connected, refused, unreachable or cancelled: either way the wait is over.
+    const auto onStateChange = connect(&m_socket, &QTcpSocket::stateChanged, &loop,
+                                       [&loop](QAbstractSocket::SocketState state) {
+                                           if (state == QAbstractSocket::ConnectedState ||
+                                               state == QAbstractSocket::UnconnectedState)
+                                               loop.quit();
+                                       });
+
+    m_socket.connectToHost(endpoint.host, endpoint.port);
+    deadline.start(timing::scaled(waitMs));
+    if (m_socket.state() != QAbstractSocket::ConnectedState &&
+        m_socket.state() != QAbstractSocket::UnconnectedState)
+        loop.exec();
+
+    disconnect(onStateChange);
+    const bool connected = !m_cancelled && m_socket.state() == QAbstractSocket::ConnectedState;
+    m_socket.abort();
+    return connected;
+}
+
+void PortTest::cancel() {
+    m_cancelled = true;
+    m_socket.abort();
+}
+
+} // namespace pelorin

@@ -1,0 +1,63 @@
+#include "serverlink/serverlink.h"
+
+#include "common/shared_state.h"
+#include "common/textcodec.h"
+#include "serverlink/macaddr.h"
+#include "serverlink/serverurl.h"
+#include "settings/settings.h"
+
+namespace pelorin {
+
+ServerLink::ServerLink(LinkView& view) : m_view(view) {}
+
+void ServerLink::prepareRequest(const QString& address) {
+    m_client.setUrl(address);
+    const QString userName = ReadIni(ini::Server, ini::UserName);
+    if (!userName.isEmpty())
+        m_client.setUserName(userName);
+    const QString password = ReadIni(ini::Server, ini::Password);
+    if (!password.isEmpty())
+        m_client.setPassword(password);
+}
+
+StatusWord ServerLink::CheckStatus(const QString& url) {
+    m_view.setStatusText(status_text::Connecting);
+    return probe(url);
+}
+
+StatusWord ServerLink::CheckStatus_Silent(const QString& url) {
+    return probe(url);
+}
+
+StatusWord ServerLink::probe(const QString& url) {
+    prepareRequest(url);
+    const HttpClient::Result answer = m_client.fetch();
+    // A failed request keeps the previous response text: only an answer replaces it.
+    const StatusWord word = answer.ok
+                                ? classifyResponse(m_responseText = decodeUtf8OrLocal(answer.body))
+                                : StatusWord::Off;
+    shared().LastProbeON = word == StatusWord::On;
+    m_view.setStatusText(statusPanelText(word));
+    return word;
+}
+
+bool ServerLink::GetMacAddr(const QString& url) {
+    prepareRequest(pageAddress(url, QStringLiteral("GetMacAddr.asp")));
+    const HttpClient::Result answer = m_client.fetch();
+    if (!answer.ok) {
+        m_view.showMessage(MessageIcon::Information,
+                           QStringLiteral("サーバーに接続するときにタイムアウトになりました。"
+                                          "MACアドレスの自動取得はできませんでした。"));
+        return false;
+    }
+    for (int n = 1; n <= ini::MacSlots; ++n)
+        WriteIni(ini::Server, ini::macKey(n), QString());
+
+    const MacItems items = parseMacItems(decodeUtf8OrLocal(answer.body));
+    m_responseText = items.rest;
+    for (qsizetype n = 0; n < items.addresses.size(); ++n)
+        WriteIni(ini::Server, ini::macKey(static_cast<int>(n) + 1), items.addresses.at(n));
+    return !items.addresses.isEmpty();
+}
+
+} // namespace pelorin

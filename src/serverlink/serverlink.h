@@ -1,0 +1,43 @@
+#pragma once
+
+#include "serverlink/httpclient.h"
+#include "serverlink/linkview.h"
+#include "serverlink/probe.h"
+
+#include <QString>
+
+namespace pelorin {
+
+// Everything that asks the TV server's web application something: the status probe and the
+// MAC address retrieval, on the one shared HTTP client. The last response text stays available
+// (start-up shows it to the user when the server answered with an unexpected page).
+class ServerLink {
+public:
+    explicit ServerLink(LinkView& view);
+
+    // Probes the server URL and shows the result in the status bar; CheckStatus first shows the
+    // "connecting" text, the silent variant (used by the periodic monitor) does not.
+    StatusWord CheckStatus(const QString& url);
+    StatusWord CheckStatus_Silent(const QString& url);
+
+    // Asks the server for its adapters' MAC addresses and keeps up to five in Mac-1 ... Mac-5.
+    // True when at least one address was stored. A failed request leaves the stored addresses
+    // alone and tells the user.
+    bool GetMacAddr(const QString& url);
+
+    HttpClient& client() { return m_client; }
+    const QString& responseText() const { return m_responseText; }
+
+    // Sets the client's address, and the stored user name and password where they are set: an
+    // empty setting leaves the credentials given before in force.
+    void prepareRequest(const QString& address);
+
+private:
+    StatusWord probe(const QString& url);
+
+    LinkView& m_view;
+    HttpClient m_client;
+    QString m_responseText;
+};
+
+} // namespace pelorin

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace pelorin {
+
+struct SettingName {
+    QString section;
+    QString key;
+};
+
+// The section and key as the program writes them, for any letter case of a known name;
+// nothing when the program has no such setting.
+std::optional<SettingName> knownSetting(const QString& section, const QString& key);
+
+// Why `value` cannot be stored under a known setting (the empty text when it can): positions
+// are numbers, URLs are http or https addresses, MAC addresses six hexadecimal groups.
+QString settingValueProblem(const SettingName& name, const QString& value);
+
+} // namespace pelorin
