@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace pelorin::ui {
+
+// A window's outer top-left corner, in twips.
+int windowTopTwips(const QWidget& window);
+int windowLeftTwips(const QWidget& window);
+void moveWindowTwips(QWidget& window, int left, int top);
+
+// Restores a stored position: each coordinate is applied on its own, and only when it is a
+// number greater than 0; anything else leaves the window where the system placed it.
+void restoreWindowPosition(QWidget& window, const QString& topKey, const QString& leftKey);
+
+// Stores the position (top first, then left) only when both coordinates are greater than 0, so
+// a window pushed past the screen's top or left edge keeps the last good position.
+void saveWindowPosition(const QWidget& window, const QString& topKey, const QString& leftKey);
+
+// A stored coordinate as a number, when it is one.
+bool parseTwips(const QString& text, double* value);
+
+// The shortest decimal text of a coordinate, as stored in the settings file.
+QString twipsText(int twips);
+
+} // namespace pelorin::ui
