@@ -17,6 +17,7 @@ public:
     void lampOn() override {}
     void lampOff() override {}
     void lampBlink() override {}
+    void selectOffWithoutCommand() override {}
     void openDetailsDialog(const QString& serverUrl) override;
 
     const QString& lastStatusText() const { return m_lastStatus; }

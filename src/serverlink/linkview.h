@@ -19,6 +19,10 @@ public:
     virtual void lampOff() = 0;
     virtual void lampBlink() = 0;
 
+    // Shows "OFF" as the chosen option without starting the OFF command (the ON command could
+    // not start: there is no address to wake).
+    virtual void selectOffWithoutCommand() = 0;
+
     // Lets the user type the server's address and MAC address; returns when that is done.
     virtual void openDetailsDialog(const QString& serverUrl) = 0;
 };

@@ -29,21 +29,25 @@ StatusWord ServerLink::CheckStatus_Silent(const QString& url) {
     return probe(url);
 }
 
-StatusWord ServerLink::probe(const QString& url) {
-    prepareRequest(url);
-    const HttpClient::Result answer = m_client.fetch();
+HttpClient::Result ServerLink::fetchPage(const QString& address) {
+    prepareRequest(address);
+    HttpClient::Result answer = m_client.fetch();
     // A failed request keeps the previous response text: only an answer replaces it.
-    const StatusWord word = answer.ok
-                                ? classifyResponse(m_responseText = decodeUtf8OrLocal(answer.body))
-                                : StatusWord::Off;
+    if (answer.ok)
+        m_responseText = decodeUtf8OrLocal(answer.body);
+    return answer;
+}
+
+StatusWord ServerLink::probe(const QString& url) {
+    const HttpClient::Result answer = fetchPage(url);
+    const StatusWord word = answer.ok ? classifyResponse(m_responseText) : StatusWord::Off;
     shared().LastProbeON = word == StatusWord::On;
     m_view.setStatusText(statusPanelText(word));
     return word;
 }
 
 bool ServerLink::GetMacAddr(const QString& url) {
-    prepareRequest(pageAddress(url, QStringLiteral("GetMacAddr.asp")));
-    const HttpClient::Result answer = m_client.fetch();
+    const HttpClient::Result answer = fetchPage(pageAddress(url, QStringLiteral("GetMacAddr.asp")));
     if (!answer.ok) {
         m_view.showMessage(MessageIcon::Information,
                            QStringLiteral("サーバーに接続するときにタイムアウトになりました。"
@@ -53,7 +57,7 @@ bool ServerLink::GetMacAddr(const QString& url) {
     for (int n = 1; n <= ini::MacSlots; ++n)
         WriteIni(ini::Server, ini::macKey(n), QString());
 
-    const MacItems items = parseMacItems(decodeUtf8OrLocal(answer.body));
+    const MacItems items = parseMacItems(m_responseText);
     m_responseText = items.rest;
     for (qsizetype n = 0; n < items.addresses.size(); ++n)
         WriteIni(ini::Server, ini::macKey(static_cast<int>(n) + 1), items.addresses.at(n));

@@ -25,6 +25,9 @@ public:
     // alone and tells the user.
     bool GetMacAddr(const QString& url);
 
+    // Requests a page with the stored credentials; an answer replaces the response text.
+    HttpClient::Result fetchPage(const QString& address);
+
     HttpClient& client() { return m_client; }
     const QString& responseText() const { return m_responseText; }
 

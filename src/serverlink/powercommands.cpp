@@ -1,0 +1,154 @@
+#include "serverlink/powercommands.h"
+
+#include "common/shared_state.h"
+#include "common/timing.h"
+#include "serverlink/macaddr.h"
+#include "serverlink/serverurl.h"
+#include "settings/settings.h"
+
+namespace pelorin {
+
+namespace {
+
+const QString NoMacMessage =
+    QStringLiteral("MACアドレスが登録されていないため、現在の状態では電源を入れることはできません。"
+                   "\r\n"
+                   "MACアドレスがわかっている場合は直接指定してから再実行してください。");
+const QString EncoderMessage =
+    QStringLiteral("電源を休止状態にできませんでした。エンコーダが動作中の可能性があります。"
+                   "\r\n"
+                   "エンコードを停止してから再試行してください。");
+const QString NoAnswerMessage =
+    QStringLiteral("応答がありません。すでに休止状態の可能性があります。");
+
+// Marks a command as running for exactly as long as it runs, whichever way it ends.
+class RunningFlag {
+public:
+    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~RunningFlag() { m_flag = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+QString macToWake() {
+    const QString mac = ReadIni(ini::Server, ini::Mac);
+    return mac.isEmpty() ? ReadIni(ini::Server, ini::macKey(1)) : mac;
+}
+
+} // namespace
+
+PowerCommands::PowerCommands(ServerLink& link, LinkView& view) : m_link(link), m_view(view) {}
+
+PowerCommands::Result PowerCommands::switchOn() {
+    const RunningFlag running(m_running);
+    const QString url = ReadIni(ini::Server, ini::URL);
+    const QString mac = macToWake();
+    // A text of the right length whose groups are not hexadecimal would send a meaningless
+    // packet; it is as unusable as a missing address.
+    if (!isUsableMacText(mac)) {
+        m_view.showMessage(MessageIcon::Exclamation, NoMacMessage);
+        m_view.selectOffWithoutCommand();
+        m_view.setStatusText(status_text::ServerOff);
+        shared().DetailURL = url;
+        m_view.openDetailsDialog(url);
+        Result result;
+        result.end = End::NoUsableMac;
+        result.mac = mac;
+        return result;
+    }
+    return wakeAndConfirm(url, mac);
+}
+
+PowerCommands::Result PowerCommands::wakeAndConfirm(const QString& url, const QString& mac) {
+    Result result;
+    result.mac = mac;
+    m_view.lampBlink();
+    m_view.setStatusText(status_text::Sending);
+    result.wake = SendMP(wakeHostFromUrl(url), mac, m_wakeOptions);
+    timing::waitProcessingEvents(ShortWaitMs);
+    m_view.setStatusText(status_text::Connecting);
+
+    while (result.tries < Tries) {
+        ++result.tries;
+        m_view.lampBlink();
+        result.lastStatus = m_link.CheckStatus(ReadIni(ini::Server, ini::URL));
+        if (result.lastStatus == StatusWord::On) {
+            m_view.lampOn();
+            shared().ServerON = true;
+            result.end = End::ServerOn;
+            return result;
+        }
+        if (result.lastStatus != StatusWord::Off) {
+            m_view.lampOff();
+            shared().ServerON = false;
+            result.end = End::ProbeProblem;
+            return result;
+        }
+        timing::waitProcessingEvents(LongWaitMs);
+    }
+    m_view.lampOff();
+    shared().ServerON = false;
+    result.end = End::NeverWoke;
+    return result;
+}
+
+PowerCommands::Result PowerCommands::switchOff() {
+    const RunningFlag running(m_running);
+    const QString url = ReadIni(ini::Server, ini::URL);
+    const QString request = pageAddress(url, QStringLiteral("hibern.asp"));
+    m_view.lampBlink();
+    m_view.setStatusText(status_text::Sending);
+    timing::waitProcessingEvents(ShortWaitMs);
+
+    // Any answer to the hibernate request counts; only no answer at all is a failure.
+    if (!m_link.fetchPage(request).ok) {
+        m_view.lampOff();
+        shared().ServerON = false;
+        m_view.showMessage(MessageIcon::Information, NoAnswerMessage);
+        m_view.setStatusText(status_text::ServerOff);
+        Result result;
+        result.end = End::NoAnswer;
+        return result;
+    }
+    return confirmAsleep();
+}
+
+PowerCommands::Result PowerCommands::confirmAsleep() {
+    Result result;
+    while (result.tries < Tries) {
+        ++result.tries;
+        m_view.lampBlink();
+        result.lastStatus = m_link.CheckStatus(ReadIni(ini::Server, ini::URL));
+        if (result.lastStatus == StatusWord::On) {
+            m_view.setStatusText(status_text::Confirming);
+            timing::waitProcessingEvents(LongWaitMs);
+            continue;
+        }
+        if (result.lastStatus == StatusWord::PasswordRequired)
+            continue;
+        m_view.lampOff();
+        shared().ServerON = false;
+        result.end = result.lastStatus == StatusWord::Off ? End::ServerOff : End::ProbeProblem;
+        return result;
+    }
+    if (result.lastStatus == StatusWord::On) {
+        m_view.lampOn();
+        shared().ServerON = true;
+        m_view.setStatusText(status_text::ServerOn);
+        m_view.showMessage(MessageIcon::Information, EncoderMessage);
+        result.end = End::StillOn;
+        return result;
+    }
+    // Refused credentials all the way: the lamp keeps blinking until the monitor looks again.
+    result.end = End::StillRefused;
+    return result;
+}
+
+bool reachedRequestedState(PowerCommands::End end) {
+    return end == PowerCommands::End::ServerOn || end == PowerCommands::End::ServerOff;
+}
+
+} // namespace pelorin

@@ -1,0 +1,255 @@
+#include "settings/inifile.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using pelorin::IniFile;
+using Result = IniFile::WriteResult;
+
+Q_DECLARE_METATYPE(IniFile::WriteResult)
+
+namespace {
+
+#ifdef Q_OS_WIN
+const QByteArray NewLine = "\r\n"_ba;
+#else
+const QByteArray NewLine = "\n"_ba;
+#endif
+
+// Any rewrite would move the modification time away from this.
+const QDateTime OldTime = QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A null `bytes` leaves the file missing.
+void createFile(const QString& path, const QByteArray& bytes) {
+    if (bytes.isNull())
+        return;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(file.flush());
+    QVERIFY(file.setFileTime(OldTime, QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+class TestIniFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void read_data();
+    void read();
+    void write_data();
+    void write();
+    void entries();
+    void legacyCodePage();
+    void permissions();
+    void unwritablePlaces();
+
+private:
+    QTemporaryDir m_dir;
+    QString freshPath() { return m_dir.filePath(u"f%1.ini"_s.arg(++m_files)); }
+    int m_files = 0;
+};
+
+void TestIniFile::read_data() {
+    QTest::addColumn<QByteArray>("file"); // null: no file
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* name, const QByteArray& file, const QString& section,
+                        const QString& key, const QString& expected) {
+        QTest::newRow(name) << file << section << key << expected;
+    };
+    // Most rows only vary the value part of "[S]\nK=...".
+    const auto value = [&](const char* name, const QByteArray& afterEq, const QString& expected) {
+        row(name, "[S]\nK=" + afterEq, "S", "K", expected);
+    };
+    const QByteArray a1020(1020, 'a');
+    const QString s1020 = QString::fromLatin1(a1020);
+    const QByteArray dup = "K=0\n[A]\nK=1\nk=2\nFlag\nE==x\n;P=y\n[a]\nK=3\nJ=4\n"_ba;
+
+    row("names ignore case and blanks", "  [ Srv ]  \r\n\tURL = x \t\r\n"_ba, " sRV\t", "url ",
+        "x");
+    row("first key wins", dup, "A", "K", "1");
+    row("later section ignored", dup, "a", "J", {});
+    row("lines before header", dup, {}, "k", "0");
+    row("line without =", dup, "A", "Flag", {});
+    row("first = splits", dup, "A", "E", "=x");
+    row("semicolon is part of key", dup, "A", "P", {});
+    row("semicolon key readable", dup, "A", ";P", "y");
+    row("bom ignored", "\xEF\xBB\xBF[S]\nK=v"_ba, "S", "K", "v");
+    row("missing section", dup, "B", "K", {});
+    row("missing file", {}, "S", "K", {});
+    value("empty value", "\n", {});
+    value("nul ends value", "ab\0cd\n"_ba, "ab");
+    value("double quotes, inner blanks kept", " \"a b \" \n", "a b ");
+    value("only outer quotes", "\"a\"b\"", "a\"b");
+    value("single quotes", "'q'", "q");
+    value("mismatched quotes", "\"abc'", "\"abc'");
+    value("lone quote", "\"", "\"");
+    value("1023 bytes kept", a1020 + "abc", s1020 + "abc");
+    value("cut before multibyte char", a1020 + "aa\xE3\x81\x82", s1020 + "aa");
+    value("multibyte char ending at limit", a1020 + "\xE3\x81\x82!", s1020 + u"\u3042"_s);
+    value("cut before surrogate pair", a1020 + "a\xF0\x9F\x98\x80", s1020 + "a");
+}
+
+void TestIniFile::read() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    const QString path = freshPath();
+    createFile(path, file);
+    QCOMPARE(IniFile(path).read(section, key), expected);
+}
+
+void TestIniFile::write_data() {
+    QTest::addColumn<QByteArray>("file"); // null: no file yet
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("expected"); // the file afterwards; null: still missing
+    QTest::addColumn<Result>("result");
+    const auto row = [](const char* name, const QByteArray& file, const QString& section,
+                        const QString& key, const QString& value, const QByteArray& expected,
+                        Result result = Result::Written) {
+        QTest::newRow(name) << file << section << key << value << expected << result;
+    };
+    const QByteArray crlf = "; c\r\n[S]\r\n  K = old \r\nJ=1\r\n\r\n[T]\r\nX=2"_ba;
+    const QByteArray plain = "[S]\nK=v\n"_ba;
+    const QString nul = QString::fromUtf8("a\0b"_ba);
+
+    row("replace in place, crlf", crlf, "s", "k", "new",
+        "; c\r\n[S]\r\nK=new\r\nJ=1\r\n\r\n[T]\r\nX=2");
+    row("new key after last key", crlf, "S", "Z", "3",
+        "; c\r\n[S]\r\n  K = old \r\nJ=1\r\nZ=3\r\n\r\n[T]\r\nX=2");
+    row("new key after line without break", crlf, "T", "Y", "3",
+        "; c\r\n[S]\r\n  K = old \r\nJ=1\r\n\r\n[T]\r\nX=2\r\nY=3\r\n");
+    row("new section, no final break", "[A]\nX=1", " B ", "\tK", "v", "[A]\nX=1\n[B]\nK=v\n");
+    row("new key in empty section", "[A]\n\n[B]\n", "A", "K", "v", "[A]\nK=v\n\n[B]\n");
+    row("first duplicates written, later kept", "[S]\nK=1\nk=2\n[s]\nK=3\n", "S", "K", "9",
+        "[S]\nK=9\nk=2\n[s]\nK=3\n");
+    row("semicolon key untouched", "[S]\n;K=x\n", "S", "K", "y", "[S]\n;K=x\nK=y\n");
+    row("line without = gets value", "[S]\n Flag \n", "S", "flag", "on", "[S]\nFlag=on\n");
+    row("lines before header", "A=1\n\n[S]\n", {}, "B", "2", "A=1\nB=2\n\n[S]\n");
+    row("nothing before header", "[S]\n", {}, "B", "2", "B=2\n[S]\n");
+    row("leading blanks dropped", "[S]\n", "S", "K", " \tv  ", "[S]\nK=v  \n");
+    row("empty value keeps key", plain, "S", "K", {}, "[S]\nK=\n");
+    row("bom and nul elsewhere kept", "\xEF\xBB\xBF[S]\nA=x\0y\nB=1\n"_ba, "S", "B", "2",
+        "\xEF\xBB\xBF[S]\nA=x\0y\nB=2\n"_ba);
+    row("new file", {}, "S", "K", "v", "[S]" + NewLine + "K=v" + NewLine);
+    row("same value as read", "[S]\r\n K = \"v\" ", "s", "K", "v", "[S]\r\n K = \"v\" ",
+        Result::Unchanged);
+    row("empty on line without =", "[S]\nF\n", "S", "F", {}, "[S]\nF\n", Result::Unchanged);
+
+    const struct {
+        const char* name;
+        QString section, key, value;
+    } refused[] = {
+        {"value with LF", "S", "K", "a\nb"},
+        {"value with CR", "S", "K", "a\rb"},
+        {"value with NUL", "S", "K", nul},
+        {"section with ]", "a]b", "K", "v"},
+        {"section starting with [", " [x", "K", "v"},
+        {"section with LF", "a\nb", "K", "v"},
+        {"key with NUL", "S", nul, "v"},
+        {"key with CR", "S", "K\r", "v"},
+        {"blank key", "S", " \t", "v"},
+        {"key with =", "S", "a=b", "v"},
+        {"key starting with [", "S", "[K", "v"},
+    };
+    for (const auto& r : refused)
+        row(r.name, plain, r.section, r.key, r.value, plain, Result::Refused);
+    row("refused, no file made", {}, "S", "K", "\n[X]", {}, Result::Refused);
+}
+
+void TestIniFile::write() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, expected);
+    QFETCH(Result, result);
+    const QString path = freshPath();
+    createFile(path, file);
+    QCOMPARE(IniFile(path).write(section, key, value), result);
+    QCOMPARE(QFile::exists(path), !expected.isNull());
+    QCOMPARE(contents(path), expected);
+    if (result != Result::Written && !file.isNull())
+        QCOMPARE(QFileInfo(path).lastModified().toUTC(), OldTime);
+}
+
+void TestIniFile::entries() {
+    const QString path = freshPath();
+    createFile(path, "P=0\n[A]\nK=1\nk=2\nFlag\n=x\nL= 'q' \n[B]\n[a]\nM=3\n[C]\nN=\n"_ba);
+    QStringList found;
+    for (const IniFile::Entry& entry : IniFile(path).entries())
+        found.append(entry.section + u'/' + entry.key + u'=' + entry.value);
+    const QStringList expected{u"/P=0"_s, u"A/K=1"_s, u"A/L=q"_s, u"C/N="_s};
+    QCOMPARE(found, expected);
+}
+
+// Old files were saved in the system code page; they must stay usable and become UTF-8.
+void TestIniFile::legacyCodePage() {
+    const QByteArray notUtf8[] = {
+        "[S]\nName=caf\xE9\nK=v\nEnd=x"_ba,
+        "[S]\nName=caf\xC3\xA9\nK=v\nEnd=\xE3\x81"_ba, // last character cut off
+    };
+    for (const QByteArray& bytes : notUtf8) {
+        const QString path = freshPath();
+        createFile(path, bytes);
+        const IniFile ini(path);
+        QCOMPARE(ini.read(u"S"_s, u"K"_s), u"v"_s);
+        QCOMPARE(ini.write(u"S"_s, u"K"_s, u"w"_s), Result::Written);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(contents(path));
+        QVERIFY(!utf8.hasError());
+        QVERIFY(text.startsWith(u"[S]\nName=caf"_s));
+        QVERIFY(text.contains(u"\nK=w\nEnd="_s));
+        QVERIFY(!text.endsWith(u"End="_s)); // nothing of the old text is dropped
+        QCOMPARE(ini.read(u"S"_s, u"K"_s), u"w"_s);
+    }
+}
+
+void TestIniFile::permissions() {
+#ifdef Q_OS_WIN
+    QSKIP("Owner-only modes are a POSIX matter");
+#endif
+    using P = QFileDevice::Permission;
+    const QString fresh = freshPath();
+    QCOMPARE(IniFile(fresh).write(u"S"_s, u"Password"_s, u"x"_s), Result::Written);
+    QCOMPARE(QFile::permissions(fresh) & 0x7077, P::ReadOwner | P::WriteOwner);
+
+    const QString existing = freshPath();
+    createFile(existing, "[S]\n"_ba);
+    const QFileDevice::Permissions shared = P::ReadOwner | P::WriteOwner | P::ReadGroup;
+    QVERIFY(QFile::setPermissions(existing, shared | P::ReadUser | P::WriteUser));
+    QCOMPARE(IniFile(existing).write(u"S"_s, u"K"_s, u"v"_s), Result::Written);
+    QCOMPARE(QFile::permissions(existing) & 0x7077, shared);
+}
+
+void TestIniFile::unwritablePlaces() {
+    const QString inMissingFolder = m_dir.filePath(u"missing/setting.ini"_s);
+    QCOMPARE(IniFile(inMissingFolder).write(u"S"_s, u"K"_s, u"v"_s), Result::Failed);
+    QVERIFY(!QFileInfo::exists(m_dir.filePath(u"missing"_s)));
+
+    const QString readOnly = freshPath();
+    createFile(readOnly, "[S]\nK=v\n"_ba);
+    QVERIFY(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadUser));
+    if (QFileInfo(readOnly).isWritable())
+        QSKIP("Running with rights that ignore read-only files");
+    QCOMPARE(IniFile(readOnly).write(u"S"_s, u"K"_s, u"w"_s), Result::Failed);
+    QCOMPARE(contents(readOnly), "[S]\nK=v\n"_ba);
+}
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"
