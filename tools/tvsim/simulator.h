@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
+#include <QMetaType>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,10 @@
 
 namespace tvsim {
 
-// How the simulated server misbehaves on its HTTP pages while it is on.
+// How the simulated server misbehaves on its HTTP pages while it is on. A fault replaces the
+// server's answer to every request, before authentication is looked at, so a client sees it
+// whatever credentials it sends; the page's own effect (hibernation) does not happen then.
+// Slow is the exception: it delays the normal answer, authentication and hibernation included.
 enum class Fault {
     None,
     Hang,           // accepts the connection and the request, never answers
@@ -28,12 +32,14 @@ enum class Fault {
 // "slow", "huge", "redirect-loop", "401-nochallenge"); false when the name is unknown.
 bool parseFault(const QString& name, Fault* fault);
 QString faultName(Fault fault);
+QStringList faultNames();
 
 struct Config {
-    QHostAddress address = QHostAddress::LocalHost; // tests and the demo stay on loopback
+    QHostAddress address = QHostAddress::LocalHost; // must be a loopback address
     quint16 httpPort = 0;                           // 0: any free port
     QString basePath = QStringLiteral("/tv");       // the server URL's path
-    // Adapters listed by GetMacAddr.asp as "LABEL:MAC|" items, in this order.
+    // Adapters listed by GetMacAddr.asp as "LABEL:MAC|" items, in this order. One adapter is
+    // labelled macLabel as is, several are numbered from 1 ("LAN1:", "LAN2:", ...).
     QStringList macs = {QStringLiteral("00:11:22:33:44:55")};
     QString macLabel = QStringLiteral("LAN");
     QString macBodyOverride; // when not empty, GetMacAddr.asp answers exactly this text
@@ -50,9 +56,11 @@ struct Config {
 };
 
 struct RecordedRequest {
-    QString path;              // path and query as requested, e.g. "/tv/hibern.asp"
-    QByteArray authorization;  // the Authorization header, empty when none was sent
-    int status = 0;            // status code answered, 0 when none was sent
+    QString path;             // path and query as requested, e.g. "/tv/hibern.asp"
+    QByteArray authorization; // the Authorization header, empty when none was sent
+    // Status code answered (with Fault::Slow: the one that will be answered), 0 when the
+    // server does not answer at all (Hang, Reset).
+    int status = 0;
 };
 
 struct RecordedDatagram {
@@ -69,16 +77,19 @@ public:
     ~Simulator() override;
 
     // Binds the HTTP port and the UDP ports. While the server is off its HTTP port is closed;
-    // waking reopens the same port number.
+    // waking reopens the same port number. False (see errorString()) when a port cannot be
+    // bound, the address is not a loopback address, or the simulator was started already.
     bool start();
     QString errorString() const;
 
     quint16 httpPort() const;
     QList<quint16> wolPorts() const; // as bound, in Config order
-    QString url() const;             // "http://127.0.0.1:PORT/tv"
+    QString url() const;             // "http://127.0.0.1:PORT/tv" ("[::1]" on IPv6)
 
     bool isOn() const;
-    void setOn(bool on); // off: the HTTP port stops accepting connections
+    // Off: the HTTP port stops accepting connections and open connections are closed.
+    // Cancels a pending wake-up or hibernation. Before start() it only sets the initial state.
+    void setOn(bool on);
     void setEncoding(bool encoding);
     void setFault(Fault fault);
     void setMacs(const QStringList& macs);
@@ -98,8 +109,15 @@ private:
     std::unique_ptr<Private> d;
 };
 
+// The six bytes of a MAC written as "00:11:22:33:44:55", "00-11-22-33-44-55" or
+// "001122334455" (either case); empty when `mac` is not such a MAC.
+QByteArray parseMac(const QString& mac);
+
 // True when `datagram` is a magic packet (6 x 0xFF, then the MAC 16 times; optionally followed
 // by a 6-byte SecureOn password) for the six bytes of `mac` ("00:11:22:33:44:55" or with "-").
 bool isMagicPacketFor(const QByteArray& datagram, const QString& mac);
 
 } // namespace tvsim
+
+Q_DECLARE_METATYPE(tvsim::RecordedRequest)
+Q_DECLARE_METATYPE(tvsim::RecordedDatagram)

@@ -1,0 +1,285 @@
+// The server link against the simulated TV server on loopback: the HTTP client, the status
+// probe, the MAC retrieval, the Wake-on-LAN sender and the monitor's port test, with a real
+// settings file in a temporary folder and waits scaled down.
+#include "common/shared_state.h"
+#include "common/timing.h"
+#include "serverlink/porttest.h"
+#include "serverlink/serverlink.h"
+#include "serverlink/wakeonlan.h"
+#include "settings/settings.h"
+#include "simulator.h"
+#include "support/recordingview.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pelorin;
+
+namespace {
+
+std::unique_ptr<tvsim::Simulator> startSimulator(tvsim::Config config = {}) {
+    auto simulator = std::make_unique<tvsim::Simulator>(std::move(config));
+    if (!simulator->start())
+        qFatal("tvsim did not start: %s", qPrintable(simulator->errorString()));
+    return simulator;
+}
+
+// A loopback port nobody listens on.
+quint16 closedPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    return server.serverPort();
+}
+
+} // namespace
+
+class ServerLinkTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void probeAgainstServer_data();
+    void probeAgainstServer();
+    void failedProbeKeepsPreviousBody();
+    void credentialsPersistBetweenRequests();
+    void clientLimits();
+    void macRetrieval();
+    void macRetrievalFailureKeepsAddresses();
+    void magicPacketsReachListener();
+    void wakeReportsUnusableInput();
+    void portTest();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    RecordingView m_view;
+};
+
+void ServerLinkTest::init() {
+    timing::setScale(0.01);
+    resetShared();
+    m_dir = std::make_unique<QTemporaryDir>();
+    setSettingsFilePath(m_dir->filePath(QStringLiteral("setting.ini")));
+    m_view = RecordingView{};
+}
+
+void ServerLinkTest::probeAgainstServer_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("title page") << "none"
+                                << ""
+                                << "secret"
+                                << "ON";
+    QTest::newRow("wrong password") << "none"
+                                    << ""
+                                    << "wrong"
+                                    << "PasswordRequired";
+    QTest::newRow("401 without challenge") << "401-nochallenge"
+                                           << ""
+                                           << "secret"
+                                           << "PasswordRequired";
+    QTest::newRow("unknown page") << "none"
+                                  << "/nothing"
+                                  << "secret"
+                                  << "WrongURL";
+    QTest::newRow("empty body") << "empty"
+                                << ""
+                                << "secret"
+                                << "OFF";
+    QTest::newRow("garbage") << "garbage"
+                             << ""
+                             << "secret"
+                             << "BadConfigulation";
+    QTest::newRow("hang") << "hang"
+                          << ""
+                          << "secret"
+                          << "OFF";
+    QTest::newRow("reset") << "reset"
+                           << ""
+                           << "secret"
+                           << "OFF";
+    QTest::newRow("redirect loop") << "redirect-loop"
+                                   << ""
+                                   << "secret"
+                                   << "OFF";
+    QTest::newRow("huge body") << "huge"
+                               << ""
+                               << "secret"
+                               << "BadConfigulation";
+}
+
+void ServerLinkTest::probeAgainstServer() {
+    QFETCH(QString, fault);
+    QFETCH(QString, page);
+    QFETCH(QString, password);
+    QFETCH(QString, word);
+    tvsim::Config config;
+    config.userName = QStringLiteral("user");
+    config.password = QStringLiteral("secret");
+    QVERIFY(tvsim::parseFault(fault, &config.fault));
+    const auto simulator = startSimulator(config);
+    WriteIni(ini::Server, ini::UserName, QStringLiteral("user"));
+    WriteIni(ini::Server, ini::Password, password);
+
+    ServerLink link(m_view);
+    const StatusWord status = link.CheckStatus(simulator->url() + page);
+    QCOMPARE(statusWordText(status), word);
+    QCOMPARE(shared().LastProbeON, word == QLatin1String("ON"));
+    QCOMPARE(m_view.statusTexts,
+             QStringList({QStringLiteral("接続中..."), statusPanelText(status)}));
+    QVERIFY(link.responseText().size() <= HttpClient::BodyCapBytes);
+
+    // The silent variant never shows the connecting text.
+    m_view.statusTexts.clear();
+    link.CheckStatus_Silent(simulator->url() + page);
+    QCOMPARE(m_view.statusTexts, QStringList{statusPanelText(status)});
+}
+
+void ServerLinkTest::failedProbeKeepsPreviousBody() {
+    const auto simulator = startSimulator();
+    ServerLink link(m_view);
+    QCOMPARE(link.CheckStatus(simulator->url() + QStringLiteral("/x")), StatusWord::WrongURL);
+    QVERIFY(link.responseText().contains(QLatin1String("HTTP 404")));
+    simulator->setOn(false);
+    QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::Off);
+    QVERIFY(link.responseText().contains(QLatin1String("HTTP 404")));
+    QVERIFY(!shared().LastProbeON);
+}
+
+void ServerLinkTest::credentialsPersistBetweenRequests() {
+    tvsim::Config config;
+    config.userName = QStringLiteral("user");
+    config.password = QStringLiteral("secret");
+    const auto simulator = startSimulator(config);
+    ServerLink link(m_view);
+    WriteIni(ini::Server, ini::UserName, QStringLiteral("user"));
+    WriteIni(ini::Server, ini::Password, QStringLiteral("secret"));
+    QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::On);
+
+    // An emptied setting leaves the password given before in force.
+    WriteIni(ini::Server, ini::Password, QString());
+    QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::On);
+
+    // A changed password is presented, not one the client cached.
+    WriteIni(ini::Server, ini::Password, QStringLiteral("other"));
+    QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::PasswordRequired);
+    QVERIFY(link.responseText().contains(QLatin1String("HTTP 401.2")));
+}
+
+void ServerLinkTest::clientLimits() {
+    tvsim::Config config;
+    config.fault = tvsim::Fault::Huge;
+    config.hugeBytes = 3 * HttpClient::BodyCapBytes;
+    const auto simulator = startSimulator(config);
+    HttpClient client;
+    client.setUrl(simulator->url());
+    const HttpClient::Result huge = client.fetch();
+    QVERIFY(huge.ok);
+    QVERIFY(huge.truncated);
+    QCOMPARE(huge.body.size(), HttpClient::BodyCapBytes);
+
+    // A server that never answers fails after the (scaled) request time-out, not before.
+    simulator->setFault(tvsim::Fault::Hang);
+    QElapsedTimer clock;
+    clock.start();
+    const HttpClient::Result hang = client.fetch();
+    QVERIFY(!hang.ok);
+    QVERIFY(clock.elapsed() >= timing::scaled(HttpClient::RequestTimeoutMs) - 5);
+
+    client.setUrl(QStringLiteral("http://127.0.0.1:%1/tv").arg(closedPort()));
+    QVERIFY(!client.fetch().ok);
+    client.setUrl(QStringLiteral("not a url"));
+    QVERIFY(!client.fetch().ok);
+}
+
+void ServerLinkTest::macRetrieval() {
+    tvsim::Config config;
+    config.macBodyOverride = QStringLiteral("A:00-11-22-33-44-55|B:66-77-88-99-AA-BB|tail");
+    const auto simulator = startSimulator(config);
+    for (int n = 1; n <= 5; ++n)
+        WriteIni(ini::Server, ini::macKey(n), QStringLiteral("old"));
+    ServerLink link(m_view);
+    QVERIFY(link.GetMacAddr(simulator->url() + u'/'));
+    QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), QStringLiteral("00-11-22-33-44-55"));
+    QCOMPARE(ReadIni(ini::Server, ini::macKey(2)), QStringLiteral("66-77-88-99-AA-BB"));
+    QCOMPARE(ReadIni(ini::Server, ini::macKey(3)), QString());
+    QCOMPARE(link.responseText(), QStringLiteral("tail"));
+    QCOMPARE(simulator->requests().constLast().path, QStringLiteral("/tv/GetMacAddr.asp"));
+    // Emptied slots stay in the file as keys.
+    QVERIFY(IniFile(settingsFilePath()).entries().size() >= 5);
+
+    // A page without items empties every slot and reports failure, without a message.
+    simulator->setMacs({});
+    QVERIFY(!link.GetMacAddr(simulator->url() + QStringLiteral("/missing")));
+    QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), QString());
+    QVERIFY(m_view.messages.isEmpty());
+}
+
+void ServerLinkTest::macRetrievalFailureKeepsAddresses() {
+    WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00-11-22-33-44-55"));
+    ServerLink link(m_view);
+    QVERIFY(!link.GetMacAddr(QStringLiteral("http://127.0.0.1:%1/tv").arg(closedPort())));
+    QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), QStringLiteral("00-11-22-33-44-55"));
+    QCOMPARE(m_view.messages.size(), 1);
+    QCOMPARE(m_view.messages.first().first, MessageIcon::Information);
+    QCOMPARE(m_view.messages.first().second,
+             QStringLiteral("サーバーに接続するときにタイムアウトになりました。"
+                            "MACアドレスの自動取得はできませんでした。"));
+}
+
+void ServerLinkTest::magicPacketsReachListener() {
+    tvsim::Config config;
+    config.startOn = false;
+    config.macs = {QStringLiteral("00:11:22:AA:BB:CC")};
+    config.wolPorts = {0, 0};
+    const auto simulator = startSimulator(config);
+    const QList<quint16> ports = simulator->wolPorts();
+
+    WakeOptions options;
+    options.ports = ports;
+    const WakeReport report = SendMP(QStringLiteral("127.0.0.1:%1").arg(simulator->httpPort()),
+                                     QStringLiteral("00-11-22-aa-bb-cc"), options);
+    QVERIFY2(report.sent, qPrintable(report.error));
+    QCOMPARE(report.destination, QStringLiteral("127.0.0.1"));
+    QCOMPARE(report.datagrams, 6);
+
+    QTRY_COMPARE(simulator->datagrams().size(), 6);
+    const QByteArray expected = magicPacket(QStringLiteral("00:11:22:AA:BB:CC")).value();
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(simulator->datagrams().at(i).port, ports.at(i % 2));
+        QCOMPARE(simulator->datagrams().at(i).bytes, expected);
+    }
+    QTRY_VERIFY(simulator->isOn());
+}
+
+void ServerLinkTest::wakeReportsUnusableInput() {
+    const WakeReport badMac =
+        SendMP(QStringLiteral("127.0.0.1"), QStringLiteral("zz-11-22-33-44-55"));
+    QVERIFY(!badMac.sent);
+    QCOMPARE(badMac.datagrams, 0);
+    const WakeReport noHost = SendMP(QString(), QStringLiteral("00-11-22-33-44-55"));
+    QVERIFY(!noHost.sent);
+    QVERIFY(!noHost.error.isEmpty());
+}
+
+void ServerLinkTest::portTest() {
+    const auto simulator = startSimulator();
+    PortTest test;
+    QVERIFY(test.run(monitorEndpoint(simulator->url())));
+
+    // A refused port answers at once instead of after the whole wait.
+    QElapsedTimer clock;
+    clock.start();
+    const Endpoint closed{QStringLiteral("127.0.0.1"), closedPort()};
+    QVERIFY(!test.run(closed, 60000));
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(!test.run(Endpoint{}));
+
+    simulator->setOn(false);
+    QVERIFY(!test.run(monitorEndpoint(simulator->url())));
+}
+
+QTEST_GUILESS_MAIN(ServerLinkTest)
+#include "tst_serverlink.moc"
