@@ -1,0 +1,233 @@
+#include "button/frmdesign.h"
+
+#include "button/keyfaces.h"
+#include "common/shared_state.h"
+#include "common/ui/twips.h"
+#include "common/ui/windowpos.h"
+#include "settings/settings.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QPointer>
+
+#include <cmath>
+
+namespace pelorin {
+
+namespace {
+
+const QString ButtonTopKey = QStringLiteral("Button_Top");
+const QString ButtonLeftKey = QStringLiteral("Button_Left");
+
+// The key picture is taller than the window: its top row and bottom two rows stay hidden.
+constexpr QRect Picture1Twips{0, -20, 495, 495};
+constexpr QSize ClientTwips{495, 450};
+
+QPointF toTwips(QPointF pixels) {
+    return pixels * twips::PerPixel;
+}
+
+QPoint roundedTwips(QPointF xy) {
+    return QPoint(static_cast<int>(std::lround(xy.x())), static_cast<int>(std::lround(xy.y())));
+}
+
+int faceIndex(KeyFace face) {
+    return static_cast<int>(face) - 1;
+}
+
+void popupMenuAt(QMenu& menu, QPoint globalPos) {
+    menu.popup(globalPos);
+}
+
+} // namespace
+
+frmDesign::frmDesign(FloatingButtonHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_host(host),
+      m_grabCursor(keyfaces::grabCursor()), m_popup(popupMenuAt) {
+    buildWindow();
+    buildMenu();
+    setFace(KeyFace::OnRaised);
+}
+
+void frmDesign::buildWindow() {
+    // A tool window has no taskbar entry; it is deliberately not kept above other windows.
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    setWindowTitle(QStringLiteral("ペロリン"));
+    setFixedSize(twips::toPixels(ClientTwips.width()), twips::toPixels(ClientTwips.height()));
+
+    QPalette background = palette();
+    background.setBrush(QPalette::Window, QBrush(keyfaces::stripeTexture()));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    const qreal ratio = devicePixelRatioF();
+    for (const KeyFace face :
+         {KeyFace::OnRaised, KeyFace::OnPressed, KeyFace::OffRaised, KeyFace::OffPressed})
+        Picture2.at(faceIndex(face)) = keyfaces::keyFace(face, ratio);
+
+    Picture1 = new QLabel(this);
+    Picture1->setGeometry(twips::rect(Picture1Twips.x(), Picture1Twips.y(), Picture1Twips.width(),
+                                      Picture1Twips.height()));
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Picture1->setContentsMargins(0, 0, 0, 0);
+    Picture1->setScaledContents(false);
+    Picture1->setToolTip(QStringLiteral("ペロリン"));
+    Picture1->setAccessibleName(QStringLiteral("電源ボタン"));
+    // Moves arrive without a button too, so that a drag whose release was swallowed elsewhere
+    // still follows the pointer until the next release, as the drag flag says.
+    Picture1->setMouseTracking(true);
+    Picture1->installEventFilter(this);
+}
+
+void frmDesign::buildMenu() {
+    MMenu = new QMenu(this);
+    MForm = MMenu->addAction(QStringLiteral("元に戻す(&R)"));
+    MBar1 = MMenu->addSeparator();
+    MEnd = MMenu->addAction(QStringLiteral("終了(&E)"));
+    connect(MForm, &QAction::triggered, this, &frmDesign::MForm_Click);
+    connect(MEnd, &QAction::triggered, this, &frmDesign::MEnd_Click);
+}
+
+void frmDesign::Form_Load() {
+    const auto stored = dragrules::storedButtonPosition(ReadIni(ini::Pos, ButtonTopKey),
+                                                        ReadIni(ini::Pos, ButtonLeftKey));
+    const QPoint corner = stored.value_or(QPoint(m_host.mainLeftTwips(), m_host.mainTopTwips()));
+    ui::moveWindowTwips(*this, corner.x(), corner.y());
+}
+
+void frmDesign::setFace(KeyFace face) {
+    m_face = face;
+    Picture1->setPixmap(picture2(face));
+    const bool on = face == KeyFace::OnRaised || face == KeyFace::OnPressed;
+    Picture1->setAccessibleDescription(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+}
+
+void frmDesign::setPointer(KeyPointer pointer) {
+    m_pointer = pointer;
+    switch (pointer) {
+    case KeyPointer::Default:
+        Picture1->unsetCursor();
+        break;
+    case KeyPointer::Hourglass:
+        Picture1->setCursor(Qt::WaitCursor);
+        break;
+    case KeyPointer::Grab:
+        Picture1->setCursor(m_grabCursor);
+        break;
+    }
+}
+
+void frmDesign::setMenuPopup(MenuPopup popup) {
+    m_popup = popup ? std::move(popup) : MenuPopup(popupMenuAt);
+}
+
+const QPixmap& frmDesign::picture2(KeyFace face) const {
+    return Picture2.at(faceIndex(face));
+}
+
+bool frmDesign::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Picture1)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        Picture1_MouseDown(mouse->button(), toTwips(mouse->position()));
+        return true;
+    }
+    case QEvent::MouseMove:
+        Picture1_MouseMove(toTwips(static_cast<QMouseEvent*>(event)->position()));
+        return true;
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        Picture1_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
+        return true;
+    }
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+void frmDesign::Picture1_MouseDown(Qt::MouseButton button, QPointF xy) {
+    DragActive = true;
+    DragMoved = false;
+    const QPoint start = roundedTwips(xy);
+    DragStartX = start.x();
+    DragStartY = start.y();
+    if (button != Qt::LeftButton)
+        return;
+    if (const auto pressed = dragrules::pressedFace(shared().LampState))
+        setFace(*pressed);
+}
+
+void frmDesign::Picture1_MouseMove(QPointF xy) {
+    if (!DragActive)
+        return;
+    const QPoint start(DragStartX, DragStartY);
+    const QPoint corner(ui::windowLeftTwips(*this), ui::windowTopTwips(*this));
+    const QPoint target = dragrules::dragTarget(corner, start, xy);
+    ui::moveWindowTwips(*this, target.x(), target.y());
+    if (dragrules::dragHasMoved(start, xy)) {
+        DragMoved = true;
+        setPointer(KeyPointer::Grab);
+    }
+}
+
+void frmDesign::Picture1_MouseUp(Qt::MouseButton button, QPoint globalPos) {
+    setPointer(dragrules::pointerAfterRelease(shared().LampBlink));
+    if (dragrules::isPowerClick(button, shared().LampBlink, DragMoved)) {
+        // The command runs its own event loop; the drag must be over before it starts, or
+        // pointer moves meanwhile would drag the window.
+        DragActive = false;
+        if (!runPowerClick())
+            return;
+    }
+    if (DragMoved) {
+        savePosition();
+        if (const auto released = dragrules::releasedFace(shared().LampState))
+            setFace(*released);
+    }
+    DragActive = false;
+    if (button == Qt::RightButton)
+        m_popup(*MMenu, globalPos);
+}
+
+bool frmDesign::runPowerClick() {
+    const auto action = dragrules::clickAction(shared().LampState);
+    if (!action)
+        return true;
+    setFace(action->face);
+    const QPointer<frmDesign> alive(this);
+    if (action->choice == PowerChoice::Off)
+        m_host.selectOption2();
+    else
+        m_host.selectOption1();
+    return !alive.isNull();
+}
+
+void frmDesign::savePosition() const {
+    // Any position is kept, even past the screen's edge, so the button comes back where it was.
+    WriteIni(ini::Pos, ButtonTopKey, ui::twipsText(ui::windowTopTwips(*this)));
+    WriteIni(ini::Pos, ButtonLeftKey, ui::twipsText(ui::windowLeftTwips(*this)));
+}
+
+void frmDesign::MForm_Click() {
+    hide();
+    m_host.showMainWindow();
+    WriteIni(ini::Form, ini::Show, QStringLiteral("Form"));
+}
+
+void frmDesign::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
+
+void frmDesign::MEnd_Click() {
+    hide();
+    m_host.closeMainWindow();
+}
+
+} // namespace pelorin
