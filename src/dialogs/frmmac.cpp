@@ -1,0 +1,211 @@
+#include "dialogs/frmmac.h"
+
+#include "common/shared_state.h"
+#include "common/ui/seams.h"
+#include "common/ui/twips.h"
+#include "common/ui/windowpos.h"
+#include "settings/settings.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStringList>
+
+#include <memory>
+
+namespace pelorin {
+
+namespace {
+
+const QString TopKey = QStringLiteral("Mac_Top");
+const QString LeftKey = QStringLiteral("Mac_Left");
+
+// "XX-XX-XX-XX-XX-XX"
+constexpr int MacTextLength = 17;
+
+// Addresses are typed in plain ASCII.
+void disableInputMethod(QWidget& widget) {
+    widget.setAttribute(Qt::WA_InputMethodEnabled, false);
+    widget.setInputMethodHints(widget.inputMethodHints() | Qt::ImhLatinOnly);
+}
+
+QLineEdit* makeEdit(QWidget* parent, const QRect& geometry) {
+    auto* const edit = new QLineEdit(parent);
+    edit->setGeometry(geometry);
+    disableInputMethod(*edit);
+    return edit;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* const label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* const button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    return button;
+}
+
+// The host part of the URL: the scheme is assumed to be "http://" and simply cut off.
+QString serverAddressOf(const QString& url) {
+    const QString rest = url.mid(7);
+    const qsizetype slash = rest.indexOf(u'/');
+    return slash < 0 ? rest : rest.left(slash);
+}
+
+const QString NothingKnownMessage =
+    QStringList{
+        QStringLiteral("詳細画面上でのMACアドレスについて："),
+        QString(),
+        QStringLiteral("現在TVサーバーが起動しているのであれば、このあと接続を試みてMACアドレスを"
+                       "自動取得しますので入力する必要はありません。"),
+        QStringLiteral("そのままOKを押して画面を閉じてください。"),
+        QStringLiteral("TVサーバーが起動していないのであれば、TVサーバー起動状態で再度実行するか、"
+                       "MACアドレスを入力してください。"),
+    }
+        .join(QStringLiteral("\r\n"));
+
+} // namespace
+
+frmMac::frmMac(MacLookup getMacAddr, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      m_getMacAddr(std::move(getMacAddr)) {
+    // Closing a dialog must never end the program, even when no other window is showing.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("詳細"));
+    setFixedSize(twips::toPixels(4830), twips::toPixels(1980));
+    buildControls();
+}
+
+void frmMac::buildControls() {
+    Frame4 = new QGroupBox(this);
+    Frame4->setGeometry(twips::rect(120, 120, 4575, 1215));
+    Label4 = makeLabel(Frame4, QStringLiteral("IPアドレス/ドメイン名"),
+                       twips::rect(120, 360, 1695, 255));
+    Text3 = makeEdit(Frame4, twips::rect(1920, 360, 2175, 270));
+    Label5 = makeLabel(Frame4, QStringLiteral("MACアドレス"), twips::rect(240, 720, 975, 255));
+    for (int i = 0; i < MacGroups; ++i) {
+        // No length limit: a pasted or mistyped group is kept as it is and simply not stored.
+        txtMac[i] = makeEdit(Frame4, twips::rect(1320 + 480 * i, 720, 375, 270));
+        connect(txtMac[i], &QLineEdit::textChanged, this, [this, i] { txtMac_Change(i); });
+    }
+
+    VScroll1 = new QScrollBar(Qt::Vertical, Frame4);
+    VScroll1->setGeometry(twips::rect(4200, 720, 255, 255));
+    VScroll1->setRange(1, ini::MacSlots);
+    VScroll1->setSingleStep(1);
+    VScroll1->setPageStep(1);
+    VScroll1->setValue(1);
+    VScroll1->setFocusPolicy(Qt::StrongFocus);
+    VScroll1->hide();
+    connect(VScroll1, &QScrollBar::valueChanged, this, &frmMac::VScroll1_Change);
+
+    Command2 = makeButton(this, QStringLiteral("OK"), twips::rect(2160, 1440, 1215, 375));
+    Command2->setDefault(true);
+    Command1 = makeButton(this, QStringLiteral("キャンセル"), twips::rect(3480, 1440, 1215, 375));
+
+    for (int i = 1; i < MacGroups; ++i)
+        setTabOrder(txtMac[i - 1], txtMac[i]);
+    setTabOrder(txtMac[MacGroups - 1], Text3);
+    setTabOrder(Text3, Command2);
+    setTabOrder(Command2, Command1);
+    setTabOrder(Command1, VScroll1);
+    txtMac[0]->setFocus();
+
+    connect(Command2, &QPushButton::clicked, this, &frmMac::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmMac::Command1_Click);
+}
+
+void frmMac::Form_Load() {
+    Loaded = false;
+    ui::restoreWindowPosition(*this, TopKey, LeftKey);
+
+    // The address is taken from the URL being edited, not from what was stored last time.
+    Text3->setText(serverAddressOf(shared().DetailURL));
+
+    if (shared().LastProbeON && m_getMacAddr)
+        m_getMacAddr(shared().DetailURL);
+
+    const QString mac = ReadIni(ini::Server, ini::Mac);
+    const QString firstFound = ReadIni(ini::Server, ini::macKey(1));
+    if (!mac.isEmpty()) {
+        showMacGroups(mac);
+    } else if (!firstFound.isEmpty()) {
+        showMacGroups(firstFound);
+        WriteIni(ini::Server, ini::Mac, firstFound);
+    }
+
+    if (!ReadIni(ini::Server, ini::macKey(2)).isEmpty())
+        VScroll1->show();
+
+    if (!shared().LastProbeON && mac.isEmpty() && firstFound.isEmpty())
+        ui::showMessage(MessageIcon::Information, NothingKnownMessage);
+
+    Loaded = true;
+}
+
+void frmMac::showMacGroups(const QString& mac) {
+    if (mac.size() != MacTextLength)
+        return;
+    for (int i = 0; i < MacGroups; ++i)
+        txtMac[i]->setText(mac.mid(3 * i, 2));
+}
+
+void frmMac::txtMac_Change(int index) {
+    // Filling the boxes from the spinner moves the focus along just like typing does.
+    if (Loaded && index < MacGroups - 1 && txtMac[index]->text().size() >= 2)
+        txtMac[index + 1]->setFocus();
+}
+
+void frmMac::VScroll1_Change(int value) {
+    const QString mac = ReadIni(ini::Server, ini::macKey(value));
+    if (!mac.isEmpty()) {
+        showMacGroups(mac);
+        return;
+    }
+    for (QLineEdit* const box : txtMac)
+        box->clear();
+}
+
+void frmMac::Command2_Click() {
+    WriteIni(ini::Server, ini::Address, Text3->text());
+
+    QStringList groups;
+    for (const QLineEdit* const box : txtMac) {
+        if (box->text().size() != 2)
+            break;
+        groups.append(box->text());
+    }
+    if (groups.size() == MacGroups)
+        WriteIni(ini::Server, ini::Mac, groups.join(u'-'));
+    close();
+}
+
+void frmMac::Command1_Click() {
+    close();
+}
+
+void frmMac::reject() {}
+
+void frmMac::closeEvent(QCloseEvent* event) {
+    // Deliberately not QDialog's handler: it would route the close box through reject().
+    event->accept();
+    Form_QueryUnload();
+}
+
+void frmMac::Form_QueryUnload() {
+    ui::saveWindowPosition(*this, TopKey, LeftKey);
+}
+
+void openDetailsDialog(MacLookup getMacAddr) {
+    const auto dialog = std::make_unique<frmMac>(std::move(getMacAddr));
+    dialog->Form_Load();
+    ui::showModal(*dialog);
+}
+
+} // namespace pelorin

@@ -1,0 +1,293 @@
+#include "dialogs/frmsetting.h"
+
+#include "common/shared_state.h"
+#include "common/ui/seams.h"
+#include "common/ui/twips.h"
+#include "common/ui/windowpos.h"
+#include "dialogs/frmmac.h"
+#include "dialogs/urltidy.h"
+#include "settings/settings.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <memory>
+
+namespace pelorin {
+
+namespace {
+
+const QString SchemeOnly = QStringLiteral("http://");
+const QString TopKey = QStringLiteral("Setting_Top");
+const QString LeftKey = QStringLiteral("Setting_Left");
+
+// The dialog that is loaded, or was loaded last and is about to be destroyed by its opener.
+QPointer<frmSetting> g_current;
+
+// Host names, user names and passwords are typed in plain ASCII; an IME would only get in the
+// way (and could turn the password box's characters into visible composition text).
+void disableInputMethod(QWidget& widget) {
+    widget.setAttribute(Qt::WA_InputMethodEnabled, false);
+    widget.setInputMethodHints(widget.inputMethodHints() | Qt::ImhLatinOnly);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* const label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const QRect& geometry) {
+    auto* const edit = new QLineEdit(parent);
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* const button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+frmSetting::frmSetting(SettingDialogHooks hooks, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_hooks(std::move(hooks)) {
+    // Closing a dialog must never end the program, even when no other window is showing.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("TVサーバーの指定"));
+    setFixedSize(twips::toPixels(4830), twips::toPixels(3300));
+    buildControls();
+}
+
+frmSetting::~frmSetting() {
+    if (m_nestedLoop)
+        m_nestedLoop->quit();
+    if (m_loaded)
+        Form_Unload();
+}
+
+void frmSetting::buildControls() {
+    Frame3 = new QGroupBox(this);
+    Frame3->setGeometry(twips::rect(120, 120, 4575, 2535));
+    Label1 = makeLabel(Frame3, QStringLiteral("URL"), twips::rect(120, 270, 375, 255));
+
+    Combo1 = new QComboBox(Frame3);
+    Combo1->setGeometry(twips::rect(600, 240, 3735, 300));
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    // Completing from the list would silently turn a new host into an old one.
+    Combo1->setCompleter(nullptr);
+    Combo1->setEditText(SchemeOnly);
+    disableInputMethod(*Combo1);
+    disableInputMethod(*Combo1->lineEdit());
+    Combo1->installEventFilter(this);
+
+    Label4 = makeLabel(Frame3, QStringLiteral("（例：http://tvserver/tv）"),
+                       twips::rect(1080, 600, 2775, 255));
+
+    Frame2 = new QGroupBox(QStringLiteral("認証が必要な場合"), Frame3);
+    Frame2->setGeometry(twips::rect(360, 960, 3975, 1095));
+    Label2 = makeLabel(Frame2, QStringLiteral("ユーザー名"), twips::rect(240, 240, 975, 255));
+    Text1 = makeEdit(Frame2, twips::rect(1320, 240, 2175, 270));
+    disableInputMethod(*Text1);
+    Label3 = makeLabel(Frame2, QStringLiteral("パスワード"), twips::rect(240, 600, 855, 255));
+    Text2 = makeEdit(Frame2, twips::rect(1320, 600, 2175, 270));
+    Text2->setEchoMode(QLineEdit::Password); // before the IME switch: the echo mode resets it
+    disableInputMethod(*Text2);
+
+    Command3 = makeButton(Frame3, QStringLiteral("詳細"), twips::rect(3480, 2160, 855, 255));
+    Command2 = makeButton(this, QStringLiteral("OK"), twips::rect(2160, 2760, 1215, 375));
+    Command2->setDefault(true);
+    Command1 = makeButton(this, QStringLiteral("キャンセル"), twips::rect(3480, 2760, 1215, 375));
+
+    setTabOrder(Combo1, Text1);
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Command3);
+    setTabOrder(Command3, Command2);
+    setTabOrder(Command2, Command1);
+    Combo1->setFocus();
+
+    connect(Command3, &QPushButton::clicked, this, &frmSetting::Command3_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmSetting::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmSetting::Command1_Click);
+}
+
+void frmSetting::Form_Load() {
+    m_loaded = true;
+    shared().SettingOpen = true;
+    ui::restoreWindowPosition(*this, TopKey, LeftKey);
+
+    for (int n = 1; n <= ini::ListSlots; ++n) {
+        const QString item = ReadIni(ini::Server, ini::listKey(n));
+        if (!item.isEmpty())
+            Combo1->addItem(item);
+    }
+    // Adding the first item selects it; the box shows the current URL, not a list entry.
+    Combo1->setCurrentIndex(-1);
+    const QString url = ReadIni(ini::Server, ini::URL);
+    Combo1->setEditText(url.isEmpty() ? SchemeOnly : url);
+    m_caretAfterScheme = url.isEmpty();
+
+    const QString userName = ReadIni(ini::Server, ini::UserName);
+    if (!userName.isEmpty())
+        Text1->setText(userName);
+    const QString password = ReadIni(ini::Server, ini::Password);
+    if (!password.isEmpty())
+        Text2->setText(password);
+}
+
+void frmSetting::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (visible && m_caretAfterScheme) {
+        // Showing a dialog hands its focus widget a tab-focus event, which selects the whole
+        // URL; with nothing but "http://" there the user should type the host right after it.
+        m_caretAfterScheme = false;
+        Combo1->lineEdit()->setCursorPosition(static_cast<int>(SchemeOnly.size()));
+    }
+    if (!visible && m_nestedLoop)
+        m_nestedLoop->quit();
+}
+
+bool frmSetting::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Combo1 && event->type() == QEvent::FocusOut) {
+        // Switching to another program or dropping down the list does not leave the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Combo1_LostFocus();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmSetting::Combo1_LostFocus() {
+    const QString url = Combo1->currentText();
+    const QString tidied = tidyServerUrl(url);
+    if (tidied != url)
+        Combo1->setEditText(tidied);
+}
+
+void frmSetting::Command3_Click() {
+    // Enter on 詳細 does not take the focus away from the URL box first.
+    Combo1_LostFocus();
+    shared().DetailURL = Combo1->currentText();
+    if (m_hooks.openDetails)
+        m_hooks.openDetails();
+    else
+        openDetailsDialog({});
+}
+
+void frmSetting::Command2_Click() {
+    Combo1_LostFocus();
+    hide();
+
+    const QString url = Combo1->currentText();
+    if (!url.isEmpty() && url != SchemeOnly) {
+        WriteIni(ini::Server, ini::URL, url);
+        if (!listsUrl(url)) {
+            Combo1->addItem(url);
+            addToStoredList(url);
+        }
+    }
+    WriteIni(ini::Server, ini::UserName, Text1->text());
+    WriteIni(ini::Server, ini::Password, Text2->text());
+
+    // Init may show this very dialog again to have a server chosen; that second OK only stores.
+    if (!shared().ChoosingServer && m_hooks.runInit)
+        m_hooks.runInit();
+    unload();
+}
+
+void frmSetting::Command1_Click() {
+    unload();
+}
+
+bool frmSetting::listsUrl(const QString& url) const {
+    for (int i = 0; i < Combo1->count(); ++i) {
+        if (Combo1->itemText(i) == url)
+            return true;
+    }
+    return false;
+}
+
+void frmSetting::addToStoredList(const QString& url) {
+    // With all slots taken the URL is still the current one, it just is not remembered.
+    for (int n = 1; n <= ini::ListSlots; ++n) {
+        if (ReadIni(ini::Server, ini::listKey(n)).isEmpty()) {
+            WriteIni(ini::Server, ini::listKey(n), url);
+            return;
+        }
+    }
+}
+
+void frmSetting::reject() {}
+
+void frmSetting::closeEvent(QCloseEvent* event) {
+    // Deliberately not QDialog's handler: it would route the close box through reject().
+    event->accept();
+    if (!m_loaded)
+        return;
+    Form_QueryUnload();
+    Form_Unload();
+}
+
+void frmSetting::unload() {
+    if (m_loaded)
+        close();
+}
+
+void frmSetting::Form_QueryUnload() {
+    ui::saveWindowPosition(*this, TopKey, LeftKey);
+}
+
+void frmSetting::Form_Unload() {
+    m_loaded = false;
+    shared().SettingOpen = false;
+}
+
+int frmSetting::exec() {
+    if (m_execDepth > 0)
+        return showAgainModal();
+    const QPointer<frmSetting> alive(this);
+    ++m_execDepth;
+    const int result = QDialog::exec();
+    if (alive)
+        --m_execDepth;
+    return result;
+}
+
+int frmSetting::showAgainModal() {
+    const QPointer<frmSetting> alive(this);
+    QEventLoop loop;
+    m_nestedLoop = &loop;
+    show();
+    if (isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    if (!alive)
+        return Rejected;
+    m_nestedLoop = nullptr;
+    return result();
+}
+
+frmSetting* loadedSettingDialog() {
+    return g_current && g_current->isLoaded() ? g_current.data() : nullptr;
+}
+
+void openSettingDialog(const SettingDialogHooks& hooks) {
+    if (frmSetting* const loaded = loadedSettingDialog()) {
+        ui::showModal(*loaded);
+        return;
+    }
+    const auto dialog = std::make_unique<frmSetting>(hooks);
+    g_current = dialog.get();
+    dialog->Form_Load();
+    ui::showModal(*dialog);
+    // Every way out of the dialog unloads it; this covers a modal run that merely hid it.
+    dialog->unload();
+}
+
+} // namespace pelorin
