@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Renders pelorin.svg into pelorin-16/32/48/256.png and pelorin.ico for packaging.
+#   make-icons.sh [OUTDIR]   (default: this folder)
+# Only pelorin-48.png is kept in the repository (the about box and the window icon use the SVG
+# itself); the other files are made when a package is built.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+out="${1:-$here}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+cmake -S "$root/tools/iconrender" -B "$work" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$work" >/dev/null
+QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$work/iconrender" "$here/pelorin.svg" "$out" pelorin
+ls -l "$out"/pelorin-*.png "$out"/pelorin.ico
