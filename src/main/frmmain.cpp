@@ -1,0 +1,541 @@
+#include "main/frmmain.h"
+
+#include "about/frmabout.h"
+#include "about/help.h"
+#include "common/shared_state.h"
+#include "common/timing.h"
+#include "common/ui/seams.h"
+#include "common/ui/twips.h"
+#include "common/ui/windowpos.h"
+#include "dialogs/frmmac.h"
+#include "dialogs/frmsetting.h"
+#include "programicon.h"
+#include "settings/settings.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QStatusBar>
+
+namespace pelorin {
+
+namespace {
+
+const QString Caption = QStringLiteral("ペロリン");
+const QString MainTop = QStringLiteral("Main_Top");
+const QString MainLeft = QStringLiteral("Main_Left");
+
+// Client area of the window, below the menu bar, in twips.
+constexpr int ClientWidth = 2040;
+constexpr int ClientHeight = 1080;
+
+QString lampDescription(QRgb colour, bool blinking) {
+    if (blinking)
+        return QStringLiteral("確認中");
+    return colour == frmMain::Green ? QStringLiteral("ON") : QStringLiteral("OFF");
+}
+
+bool configurationMissing() {
+    return ReadIni(ini::Server, ini::URL).isEmpty() &&
+           (ReadIni(ini::Server, ini::Address).isEmpty() ||
+            ReadIni(ini::Server, ini::Mac).isEmpty());
+}
+
+bool isOnOrOff(StatusWord word) {
+    return word == StatusWord::On || word == StatusWord::Off;
+}
+
+} // namespace
+
+QString instanceLockPath(const QString& settingsPath) {
+    const QByteArray key =
+        QCryptographicHash::hash(QDir::cleanPath(settingsPath).toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    return QDir::temp().filePath(QStringLiteral("pelorin-%1.lock").arg(QLatin1String(key)));
+}
+
+frmMain::frmMain() : m_link(*this), m_commands(m_link, *this) {
+    setWindowTitle(Caption);
+    setWindowIcon(programIcon());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    buildMenus();
+    buildWindow();
+
+    timLamp.setInterval(timing::scaled(LampIntervalMs));
+    timPeriodic.setInterval(timing::scaled(MonitorIntervalMs));
+    timPeriodic.setSingleShot(false);
+    connect(&timLamp, &QTimer::timeout, this, &frmMain::timLamp_Timer);
+    connect(&timPeriodic, &QTimer::timeout, this, &frmMain::timPeriodic_Timer);
+    connect(&m_portTest, &PortTest::connectionEstablished, this,
+            [] { shared().PortConnected = true; });
+
+    m_design = std::make_unique<frmDesign>(*this);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildMenus() {
+    QMenu* const MSettei = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    MSettei->setObjectName(QStringLiteral("MSettei"));
+    QAction* const MLocation = MSettei->addAction(QStringLiteral("TVサーバーの指定(&L)"));
+    MLocation->setObjectName(QStringLiteral("MLocation"));
+    MSettei->addSeparator()->setObjectName(QStringLiteral("MBar2"));
+    QAction* const MIcon = MSettei->addAction(QStringLiteral("アイコン表示(&I)"));
+    MIcon->setObjectName(QStringLiteral("MIcon"));
+
+    QMenu* const MHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    MHelp->setObjectName(QStringLiteral("MHelp"));
+    QAction* const MHelp1 = MHelp->addAction(QStringLiteral("目次とキーワード(&C)"));
+    MHelp1->setObjectName(QStringLiteral("MHelp1"));
+    MHelp->addSeparator()->setObjectName(QStringLiteral("MBar1"));
+    QAction* const MVersion = MHelp->addAction(QStringLiteral("バージョン情報(&A)"));
+    MVersion->setObjectName(QStringLiteral("MVersion"));
+
+    connect(MLocation, &QAction::triggered, this, &frmMain::MLocation_Click);
+    connect(MIcon, &QAction::triggered, this, &frmMain::MIcon_Click);
+    connect(MHelp1, &QAction::triggered, this, &frmMain::MHelp1_Click);
+    connect(MVersion, &QAction::triggered, this, &frmMain::MVersion_Click);
+}
+
+QRadioButton* frmMain::makeOption(const QString& caption, int left) {
+    auto* const option = new QRadioButton(caption, Frame1);
+    option->setGeometry(twips::rect(left, 240, 615, 375));
+    option->setEnabled(false); // until the first status is known
+    option->setAccessibleName(caption);
+    return option;
+}
+
+void frmMain::buildWindow() {
+    auto* const client = new QWidget(this);
+    client->setAccessibleName(Caption);
+    setCentralWidget(client);
+
+    Frame1 = new QGroupBox(client);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twips::rect(120, 0, 1815, 735));
+    Frame1->setAccessibleName(QStringLiteral("サーバーの電源"));
+
+    txtLamp = new QLineEdit(Frame1);
+    txtLamp->setObjectName(QStringLiteral("txtLamp"));
+    txtLamp->setGeometry(twips::rect(120, 360, 135, 135));
+    txtLamp->setReadOnly(true);
+    txtLamp->setFocusPolicy(Qt::NoFocus);
+    txtLamp->setFrame(false);
+    txtLamp->setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 4));
+    txtLamp->setAutoFillBackground(true);
+    txtLamp->setAccessibleName(QStringLiteral("ランプ"));
+    setLamp(White);
+
+    Option1 = makeOption(QStringLiteral("ON"), 360);
+    Option1->setObjectName(QStringLiteral("Option1"));
+    Option2 = makeOption(QStringLiteral("OFF"), 960);
+    Option2->setObjectName(QStringLiteral("Option2"));
+    // A selection made by code runs the click handler just as a user's click does; the
+    // handlers themselves decide (SuppressClick) whether to act.
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option1_Click();
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option2_Click();
+    });
+
+    // Kept out of sight past the right edge: it only holds the last response text.
+    txtInet = new QPlainTextEdit(QStringLiteral("txtInet"), client);
+    txtInet->setObjectName(QStringLiteral("txtInet"));
+    txtInet->setGeometry(twips::rect(2760, 0, 3015, 975));
+    txtInet->setFocusPolicy(Qt::NoFocus);
+    txtInet->setAccessibleName(QStringLiteral("応答"));
+
+    StatusBar1Panel1 = new QLabel(this);
+    StatusBar1Panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    StatusBar1Panel1->setAccessibleName(QStringLiteral("状態"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(StatusBar1Panel1, 1);
+
+    // The client area below the menu bar holds the frame and the status bar; the window grows
+    // around it by whatever height the menu bar needs.
+    client->setFixedSize(twips::toPixels(ClientWidth),
+                         twips::toPixels(ClientHeight) - statusBar()->sizeHint().height());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+}
+
+// ---- Start-up and Init ----------------------------------------------------------------------
+
+bool frmMain::anotherInstanceRunning() {
+    m_instanceLock = std::make_unique<QLockFile>(instanceLockPath(settingsFilePath()));
+    // A lock left by a crashed run names a process that no longer exists and is taken over.
+    m_instanceLock->setStaleLockTime(0);
+    return !m_instanceLock->tryLock(0);
+}
+
+bool frmMain::endProgram() {
+    m_ended = true;
+    timPeriodic.stop();
+    timLamp.stop();
+    ui::endProgram();
+    return false;
+}
+
+bool frmMain::Form_Load() {
+    if (anotherInstanceRunning()) {
+        ui::showMessage(MessageIcon::Exclamation, QStringLiteral("既に起動しています。"));
+        return endProgram();
+    }
+    ui::restoreWindowPosition(*this, MainTop, MainLeft);
+    SuppressClick = true;
+    show();
+    m_design->Form_Load();
+    m_design->show();
+    if (ReadIni(ini::Form, ini::Show) == QLatin1String("Button")) {
+        m_design->setVisible(true);
+        hide();
+    } else {
+        m_design->hide();
+        setVisible(true);
+    }
+    Init();
+    if (m_ended)
+        return false;
+    SuppressClick = false;
+    timPeriodic.start();
+    return true;
+}
+
+void frmMain::openSettings() {
+    SettingDialogHooks hooks;
+    hooks.runInit = [this] { Init(); };
+    hooks.openDetails = [this] { openDetailsDialog(shared().DetailURL); };
+    openSettingDialog(hooks);
+}
+
+void frmMain::Init() {
+    if (m_ended)
+        return;
+    const auto url = [] { return ReadIni(ini::Server, ini::URL); };
+
+    if (configurationMissing()) {
+        showMessage(MessageIcon::Information, QStringLiteral("TVサーバーのURLを指定してください"));
+        openSettings();
+        if (m_ended)
+            return;
+    }
+    if (configurationMissing()) {
+        showMessage(MessageIcon::Exclamation, QStringLiteral("接続できませんでした"));
+        endProgram();
+        return;
+    }
+    for (int n = 2; n <= ini::ListSlots; ++n) {
+        if (ReadIni(ini::Server, ini::listKey(n)).isEmpty())
+            continue;
+        showMessage(MessageIcon::Information,
+                    QStringLiteral("2件以上のURLが登録されています。接続先を選択してください。"));
+        shared().ChoosingServer = true;
+        openSettings();
+        shared().ChoosingServer = false;
+        if (m_ended)
+            return;
+        break;
+    }
+
+    Lamp_BLINK();
+    StatusWord status = CheckStatus(url());
+
+    if (status == StatusWord::WrongURL) {
+        Lamp_OFF();
+        shared().ServerON = false;
+        showMessage(MessageIcon::Exclamation,
+                    QStringLiteral("URLが間違っているようです。確認してください。"));
+        openSettings();
+        if (m_ended)
+            return;
+        status = CheckStatus(url());
+        if (!isOnOrOff(status)) {
+            showMessage(MessageIcon::Exclamation, QStringLiteral("接続できませんでした。"));
+            endProgram();
+            return;
+        }
+    }
+    if (status == StatusWord::PasswordRequired) {
+        showMessage(
+            MessageIcon::Exclamation,
+            QStringLiteral("認証に失敗しました。ユーザー名、パスワードが正しく入力されているか確認"
+                           "してください。"));
+        openSettings();
+        if (m_ended)
+            return;
+        status = CheckStatus(url());
+        if (!isOnOrOff(status)) {
+            Lamp_OFF();
+            shared().ServerON = false;
+            showMessage(MessageIcon::Exclamation, QStringLiteral("接続できませんでした"));
+            endProgram();
+            return;
+        }
+    }
+    if (status == StatusWord::BadConfigulation) {
+        Lamp_OFF();
+        shared().ServerON = false;
+        showMessage(MessageIcon::Exclamation,
+                    QStringLiteral(
+                        "TVサーバーに接続しましたが、エラーを返しました。URLが間違っていないか確認"
+                        "してください。\r\n\r\n") +
+                        m_link.responseText());
+        if (shared().SettingOpen) {
+            endProgram();
+            return;
+        }
+        openSettings();
+        return;
+    }
+    if (status == StatusWord::On) {
+        Lamp_ON();
+        shared().ServerON = true;
+        Option1->setChecked(true);
+        if (!GetMacAddr(url())) {
+            Lamp_OFF();
+            shared().ServerON = false;
+            showMessage(MessageIcon::Exclamation,
+                        QStringLiteral("MACアドレスの取得に失敗しました"));
+            endProgram();
+        }
+        return;
+    }
+    if (status == StatusWord::Off) {
+        Lamp_OFF();
+        shared().ServerON = false;
+        Option2->setChecked(true);
+    }
+}
+
+// ---- Closing --------------------------------------------------------------------------------
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Saved whether the window is visible or hidden behind the floating button.
+    ui::saveWindowPosition(*this, MainTop, MainLeft);
+    event->accept();
+    endProgram();
+}
+
+// ---- Menus ----------------------------------------------------------------------------------
+
+void frmMain::MLocation_Click() {
+    openSettings();
+}
+
+void frmMain::MIcon_Click() {
+    m_design->setVisible(true);
+    hide();
+    WriteIni(ini::Form, ini::Show, QStringLiteral("Button"));
+}
+
+void frmMain::MHelp1_Click() {
+    ShowHelp(this, helpManualPath());
+}
+
+void frmMain::MVersion_Click() {
+    showAboutBox();
+}
+
+// ---- Lamp -----------------------------------------------------------------------------------
+
+void frmMain::setLamp(QRgb colour) {
+    QPalette palette = txtLamp->palette();
+    palette.setColor(QPalette::Base, QColor(colour));
+    palette.setColor(QPalette::Window, QColor(colour));
+    txtLamp->setPalette(palette);
+    txtLamp->setAccessibleDescription(lampDescription(colour, shared().LampBlink));
+}
+
+QRgb frmMain::lampColour() const {
+    return txtLamp->palette().color(QPalette::Base).rgb() & 0xffffff;
+}
+
+void frmMain::selectQuietly(QRadioButton* option) {
+    SuppressClick = true;
+    option->setChecked(true);
+    SuppressClick = false;
+}
+
+void frmMain::Lamp_ON() {
+    Option1->setEnabled(true);
+    Option2->setEnabled(true);
+    timLamp.stop();
+    shared().LampState = 1;
+    shared().LampBlink = false;
+    setLamp(Green);
+    selectQuietly(Option1);
+    m_design->setFace(KeyFace::OnRaised);
+    m_design->setPointer(KeyPointer::Default);
+}
+
+void frmMain::Lamp_OFF() {
+    Option1->setEnabled(true);
+    Option2->setEnabled(true);
+    timLamp.stop();
+    shared().LampState = 3;
+    shared().LampBlink = false;
+    setLamp(White);
+    selectQuietly(Option2);
+    m_design->setFace(KeyFace::OffRaised);
+    m_design->setPointer(KeyPointer::Default);
+}
+
+void frmMain::Lamp_BLINK() {
+    shared().LampBlink = true;
+    m_design->setPointer(KeyPointer::Hourglass);
+    txtLamp->setAccessibleDescription(lampDescription(lampColour(), true));
+    if (!timLamp.isActive())
+        timLamp.start();
+}
+
+void frmMain::timLamp_Timer() {
+    if (lampColour() == White) {
+        setLamp(Red);
+        m_design->setFace(KeyFace::OffRaised);
+        shared().LampState = 3;
+    } else {
+        setLamp(White);
+        m_design->setFace(KeyFace::OnRaised);
+        shared().LampState = 1;
+    }
+}
+
+// ---- Status bar and messages ----------------------------------------------------------------
+
+void frmMain::setStatusText(const QString& text) {
+    StatusBar1Panel1->setText(text);
+    StatusBar1Panel1->setAccessibleDescription(text);
+    txtInet->setPlainText(m_link.responseText());
+}
+
+QString frmMain::statusText() const {
+    return StatusBar1Panel1->text();
+}
+
+void frmMain::showMessage(MessageIcon icon, const QString& text) {
+    ui::showMessage(icon, text);
+}
+
+// ---- Monitor --------------------------------------------------------------------------------
+
+void frmMain::timPeriodic_Timer() {
+    timPeriodic.stop();
+    // A request of a running command or dialog holds the one HTTP client: look again later.
+    if (m_link.client().isBusy()) {
+        timPeriodic.start();
+        return;
+    }
+    if (shared().ServerON)
+        monitorByPort();
+    else
+        monitorByProbe();
+    if (!m_ended)
+        timPeriodic.start();
+}
+
+void frmMain::monitorByPort() {
+    shared().PortConnected = false;
+    m_portTest.run(monitorEndpoint(ReadIni(ini::Server, ini::URL)));
+    if (!shared().PortConnected) {
+        Lamp_OFF();
+        shared().ServerON = false;
+        setStatusText(status_text::ServerOff);
+    } else {
+        Lamp_ON();
+        setStatusText(status_text::ServerOn);
+    }
+}
+
+void frmMain::monitorByProbe() {
+    const StatusWord status = CheckStatus_Silent(ReadIni(ini::Server, ini::URL));
+    if (status == StatusWord::On) {
+        Lamp_ON();
+        shared().ServerON = true;
+        setStatusText(status_text::ServerOn);
+    } else if (status != StatusWord::Off) {
+        Lamp_OFF();
+        shared().ServerON = false;
+        setStatusText(status_text::ServerOff);
+    }
+}
+
+// ---- Power commands -------------------------------------------------------------------------
+
+void frmMain::runPowerCommand(QRadioButton* option,
+                              PowerCommands::Result (PowerCommands::*command)()) {
+    if (SuppressClick)
+        return;
+    // One command at a time: its waits let clicks in, and two commands would share the one
+    // HTTP client. The other option's selection is put back as it was.
+    if (m_commands.isRunning()) {
+        if (m_commandOption && m_commandOption != option)
+            selectQuietly(m_commandOption);
+        return;
+    }
+    timPeriodic.stop();
+    m_commandOption = option;
+    (m_commands.*command)();
+    m_commandOption = nullptr;
+    if (!m_ended)
+        timPeriodic.start();
+}
+
+void frmMain::Option1_Click() {
+    runPowerCommand(Option1, &PowerCommands::switchOn);
+}
+
+void frmMain::Option2_Click() {
+    runPowerCommand(Option2, &PowerCommands::switchOff);
+}
+
+void frmMain::selectOffWithoutCommand() {
+    selectQuietly(Option2);
+}
+
+void frmMain::openDetailsDialog(const QString&) {
+    ::pelorin::openDetailsDialog([this](const QString& url) { return GetMacAddr(url); });
+}
+
+// ---- Floating button host -------------------------------------------------------------------
+
+int frmMain::mainTopTwips() const {
+    return ui::windowTopTwips(*this);
+}
+
+int frmMain::mainLeftTwips() const {
+    return ui::windowLeftTwips(*this);
+}
+
+void frmMain::showMainWindow() {
+    setVisible(true);
+}
+
+void frmMain::selectOption1() {
+    Option1->setChecked(true);
+}
+
+void frmMain::selectOption2() {
+    Option2->setChecked(true);
+}
+
+void frmMain::closeMainWindow() {
+    close();
+}
+
+} // namespace pelorin

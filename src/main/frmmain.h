@@ -1,0 +1,128 @@
+#pragma once
+
+#include "button/frmdesign.h"
+#include "serverlink/linkview.h"
+#include "serverlink/porttest.h"
+#include "serverlink/powercommands.h"
+#include "serverlink/serverlink.h"
+
+#include <QLockFile>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+
+namespace pelorin {
+
+// The tool's main window: start-up, the lamp and option buttons, the status bar, the periodic
+// monitor, the menus and the end of the program. It shows what the server link does (LinkView)
+// and lets the floating button stand in for it (FloatingButtonHost).
+class frmMain final : public QMainWindow, public LinkView, public FloatingButtonHost {
+    Q_OBJECT
+public:
+    static constexpr int LampIntervalMs = 800;
+    static constexpr int MonitorIntervalMs = 15000;
+    static constexpr QRgb Green = 0x00ff00;
+    static constexpr QRgb White = 0xffffff;
+    static constexpr QRgb Red = 0xff0000;
+
+    frmMain();
+    ~frmMain() override;
+
+    // Start-up: refuses a second instance, places the window, shows it or the floating button,
+    // runs Init and starts the monitor. False when the program ended during start-up.
+    bool Form_Load();
+    void Init();
+
+    // Lamp routines: the only way the lamp, the floating button's face and (for ON and OFF) the
+    // selected option change.
+    void Lamp_ON();
+    void Lamp_OFF();
+    void Lamp_BLINK();
+    void timLamp_Timer();
+    void timPeriodic_Timer();
+
+    void Option1_Click();
+    void Option2_Click();
+    void MLocation_Click();
+    void MIcon_Click();
+    void MHelp1_Click();
+    void MVersion_Click();
+
+    StatusWord CheckStatus(const QString& url) { return m_link.CheckStatus(url); }
+    StatusWord CheckStatus_Silent(const QString& url) { return m_link.CheckStatus_Silent(url); }
+    bool GetMacAddr(const QString& url) { return m_link.GetMacAddr(url); }
+
+    // Read access for tests and the accessibility layer.
+    QRgb lampColour() const;
+    QString statusText() const;
+    QRadioButton* option1() const { return Option1; }
+    QRadioButton* option2() const { return Option2; }
+    frmDesign* floatingButton() const { return m_design.get(); }
+    QTimer& periodicTimer() { return timPeriodic; }
+    QTimer& lampTimer() { return timLamp; }
+    PowerCommands& powerCommands() { return m_commands; }
+    bool SuppressClick = false;
+
+    // LinkView
+    void setStatusText(const QString& text) override;
+    void showMessage(MessageIcon icon, const QString& text) override;
+    void lampOn() override { Lamp_ON(); }
+    void lampOff() override { Lamp_OFF(); }
+    void lampBlink() override { Lamp_BLINK(); }
+    void selectOffWithoutCommand() override;
+    void openDetailsDialog(const QString& serverUrl) override;
+
+    // FloatingButtonHost
+    int mainTopTwips() const override;
+    int mainLeftTwips() const override;
+    void showMainWindow() override;
+    void selectOption1() override;
+    void selectOption2() override;
+    void closeMainWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildMenus();
+    QRadioButton* makeOption(const QString& caption, int left);
+    void setLamp(QRgb colour);
+    void selectQuietly(QRadioButton* option);
+    void runPowerCommand(QRadioButton* option, PowerCommands::Result (PowerCommands::*command)());
+    void openSettings();
+    void monitorByPort();
+    void monitorByProbe();
+    bool endProgram();
+    bool anotherInstanceRunning();
+
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* txtLamp = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QLabel* StatusBar1Panel1 = nullptr;
+    QPlainTextEdit* txtInet = nullptr;
+    QTimer timPeriodic;
+    QTimer timLamp;
+
+    ServerLink m_link;
+    PortTest m_portTest;
+    PowerCommands m_commands;
+    std::unique_ptr<frmDesign> m_design;
+    std::unique_ptr<QLockFile> m_instanceLock;
+    QRadioButton* m_commandOption = nullptr; // the option whose command is running
+    bool m_ended = false;
+};
+
+// The lock that keeps a second Pelorin from running on the same settings file.
+QString instanceLockPath(const QString& settingsPath);
+
+} // namespace pelorin

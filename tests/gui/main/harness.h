@@ -1,0 +1,93 @@
+#pragma once
+
+// Shared set-up for tests that drive the real main window offscreen: a settings file in a
+// temporary folder, waits scaled down, and the seams answered by the test (message boxes are
+// recorded, modal dialogs are driven by a script, program end is recorded).
+#include "common/shared_state.h"
+#include "common/timing.h"
+#include "common/ui/seams.h"
+#include "dialogs/frmsetting.h"
+#include "main/frmmain.h"
+#include "settings/settings.h"
+#include "simulator.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+struct GuiHarness {
+    using DialogAction = std::function<void(QDialog&)>;
+
+    QTemporaryDir dir;
+    QList<QPair<pelorin::MessageIcon, QString>> messages;
+    QStringList dialogsOpened; // class names, in order
+    std::deque<DialogAction> dialogScript;
+    int programEnds = 0;
+    QStringList openedUrls;
+
+    explicit GuiHarness(double timeScale = 0.01) {
+        pelorin::timing::setScale(timeScale);
+        pelorin::resetShared();
+        pelorin::setSettingsFilePath(dir.filePath(QStringLiteral("setting.ini")));
+        pelorin::ui::setMessageHandler([this](pelorin::MessageIcon icon, const QString& text) {
+            messages.append({icon, text});
+        });
+        pelorin::ui::setEndHandler([this] { ++programEnds; });
+        pelorin::ui::setUrlOpener([this](const QString& url) {
+            openedUrls.append(url);
+            return true;
+        });
+        // A dialog without a scripted answer is simply closed, as the window's close box would.
+        pelorin::ui::setModalHandler([this](QDialog& dialog) {
+            dialogsOpened.append(QString::fromLatin1(dialog.metaObject()->className()));
+            if (dialogScript.empty()) {
+                dialog.close();
+                return;
+            }
+            const DialogAction action = dialogScript.front();
+            dialogScript.pop_front();
+            action(dialog);
+        });
+    }
+
+    ~GuiHarness() {
+        pelorin::ui::setMessageHandler({});
+        pelorin::ui::setEndHandler({});
+        pelorin::ui::setUrlOpener({});
+        pelorin::ui::setModalHandler({});
+    }
+
+    QStringList messageTexts() const {
+        QStringList texts;
+        for (const auto& message : messages)
+            texts.append(message.second);
+        return texts;
+    }
+
+    // The settings dialog's answer: this URL (and credentials), then OK.
+    static DialogAction chooseServer(const QString& url, const QString& user = {},
+                                     const QString& password = {}) {
+        return [=](QDialog& dialog) {
+            auto& setting = dynamic_cast<pelorin::frmSetting&>(dialog);
+            setting.Combo1->setEditText(url);
+            setting.Text1->setText(user);
+            setting.Text2->setText(password);
+            setting.Command2->click();
+        };
+    }
+
+    static std::unique_ptr<tvsim::Simulator> startServer(tvsim::Config config = {}) {
+        if (config.wolPorts.isEmpty())
+            config.wolPorts = {0, 0};
+        auto simulator = std::make_unique<tvsim::Simulator>(std::move(config));
+        if (!simulator->start())
+            qFatal("tvsim: %s", qPrintable(simulator->errorString()));
+        return simulator;
+    }
+};

@@ -1,0 +1,220 @@
+// The ON and OFF option buttons and the floating button, offscreen, against the simulated
+// server on loopback with waits scaled down.
+#include "harness.h"
+
+#include "button/frmdesign.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace pelorin;
+
+namespace {
+
+// A window started against a running server, with the magic packet aimed at the simulator's
+// own loopback ports.
+struct Scene {
+    GuiHarness harness;
+    std::unique_ptr<tvsim::Simulator> server;
+    std::unique_ptr<frmMain> window;
+
+    explicit Scene(tvsim::Config config = {}) {
+        server = GuiHarness::startServer(config);
+        WriteIni(ini::Server, ini::URL, server->url());
+        window = std::make_unique<frmMain>();
+        WakeOptions options;
+        options.ports = server->wolPorts();
+        window->powerCommands().setWakeOptions(options);
+        if (!window->Form_Load())
+            qFatal("start-up ended the program");
+        server->clearRecords();
+    }
+};
+
+void sendMouse(QWidget* target, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(pos), target->mapToGlobal(QPointF(pos)), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+void dragKey(QWidget* key, QPoint from, QPoint to) {
+    sendMouse(key, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(key, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    sendMouse(key, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+}
+
+} // namespace
+
+class PowerButtonsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void onWakesServer();
+    void onWithoutUsableMac();
+    void offHibernates();
+    void offRefusedByEncoder();
+    void offWithoutAnswer();
+    void otherOptionIgnoredWhileRunning();
+    void suppressedSelectionRunsNothing();
+    void floatingButtonClickSwitches();
+    void floatingButtonDragDoesNotSwitch();
+    void floatingButtonIgnoresClicksWhileBlinking();
+    void floatingButtonMenu();
+};
+
+void PowerButtonsTest::onWakesServer() {
+    tvsim::Config config;
+    config.startOn = false;
+    config.wakeDelayMs = 30;
+    Scene scene(config);
+    WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
+    QVERIFY(scene.window->option2()->isChecked());
+
+    scene.window->option1()->click();
+    QCOMPARE(scene.window->lampColour(), frmMain::Green);
+    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
+    QVERIFY(shared().ServerON);
+    QVERIFY(scene.window->periodicTimer().isActive());
+    const auto datagrams = scene.server->datagrams();
+    QCOMPARE(datagrams.size(), 6);
+    for (qsizetype i = 0; i < datagrams.size(); ++i) {
+        QCOMPARE(datagrams.at(i).port, scene.server->wolPorts().at(i % 2));
+        QCOMPARE(datagrams.at(i).bytes.size(), 102);
+        QVERIFY(
+            tvsim::isMagicPacketFor(datagrams.at(i).bytes, QStringLiteral("00:11:22:33:44:55")));
+    }
+}
+
+void PowerButtonsTest::onWithoutUsableMac() {
+    tvsim::Config config;
+    config.startOn = false;
+    Scene scene(config);
+    scene.window->option1()->click();
+    // The command's message, then the details dialog's own note that no address is known.
+    QCOMPARE(scene.harness.messages.size(), 2);
+    QCOMPARE(scene.harness.messages.first().first, MessageIcon::Exclamation);
+    QVERIFY(scene.harness.messages.last().second.startsWith(
+        QStringLiteral("詳細画面上でのMACアドレスについて：")));
+    QCOMPARE(scene.harness.dialogsOpened, QStringList{QStringLiteral("pelorin::frmMac")});
+    QVERIFY(scene.window->option2()->isChecked());
+    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:OFF"));
+    QVERIFY(scene.window->periodicTimer().isActive());
+    QTest::qWait(20);
+    QVERIFY(scene.server->datagrams().isEmpty());
+}
+
+void PowerButtonsTest::offHibernates() {
+    Scene scene;
+    scene.window->option2()->click();
+    QCOMPARE(scene.window->lampColour(), frmMain::White);
+    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:OFF"));
+    QVERIFY(!scene.server->isOn());
+    QVERIFY(!shared().ServerON);
+    QVERIFY(scene.harness.messages.isEmpty());
+    QVERIFY(scene.window->periodicTimer().isActive());
+}
+
+void PowerButtonsTest::offRefusedByEncoder() {
+    tvsim::Config config;
+    config.encoding = true;
+    Scene scene(config);
+    scene.window->option2()->click();
+    QCOMPARE(scene.window->lampColour(), frmMain::Green);
+    QVERIFY(scene.window->option1()->isChecked());
+    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
+    QCOMPARE(scene.harness.messages.size(), 1);
+    QVERIFY(scene.harness.messages.first().second.startsWith(
+        QStringLiteral("電源を休止状態にできませんでした。")));
+}
+
+void PowerButtonsTest::offWithoutAnswer() {
+    Scene scene;
+    scene.server->setFault(tvsim::Fault::Hang);
+    scene.window->option2()->click();
+    QCOMPARE(scene.harness.messageTexts(),
+             QStringList{QStringLiteral("応答がありません。すでに休止状態の可能性があります。")});
+    QCOMPARE(scene.window->lampColour(), frmMain::White);
+    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:OFF"));
+}
+
+void PowerButtonsTest::otherOptionIgnoredWhileRunning() {
+    tvsim::Config config;
+    config.encoding = true; // OFF keeps probing for a while
+    Scene scene(config);
+    bool clickedDuringCommand = false;
+    QTimer::singleShot(timing::scaled(PowerCommands::ShortWaitMs) + 20, [&] {
+        clickedDuringCommand = scene.window->powerCommands().isRunning();
+        scene.window->option1()->click();
+        QVERIFY(scene.window->option2()->isChecked()); // put back at once
+    });
+    scene.window->option2()->click();
+    QVERIFY(clickedDuringCommand);
+    QCOMPARE(scene.server->datagrams().size(), 0); // no ON command inside the OFF command
+}
+
+void PowerButtonsTest::suppressedSelectionRunsNothing() {
+    Scene scene;
+    scene.window->SuppressClick = true;
+    scene.window->option2()->setChecked(true);
+    scene.window->SuppressClick = false;
+    QTest::qWait(20);
+    QVERIFY(scene.server->requests().isEmpty());
+    QVERIFY(scene.server->isOn());
+}
+
+void PowerButtonsTest::floatingButtonClickSwitches() {
+    Scene scene;
+    frmDesign* button = scene.window->floatingButton();
+    QCOMPARE(button->face(), KeyFace::OnRaised);
+    QTest::mouseClick(button->picture1(), Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(!scene.server->isOn());
+    QCOMPARE(button->face(), KeyFace::OffRaised);
+    QCOMPARE(shared().LampState, short(3));
+    QCOMPARE(button->pointer(), KeyPointer::Default);
+}
+
+void PowerButtonsTest::floatingButtonDragDoesNotSwitch() {
+    Scene scene;
+    frmDesign* button = scene.window->floatingButton();
+    button->show();
+    const QPoint start = button->pos();
+    dragKey(button->picture1(), QPoint(10, 10), QPoint(20, 10)); // exactly horizontal
+    QCOMPARE(button->pos(), start + QPoint(10, 0));
+    dragKey(button->picture1(), QPoint(10, 10), QPoint(15, 17));
+    QCOMPARE(button->pos(), start + QPoint(15, 7));
+    QTest::qWait(20);
+    QVERIFY(scene.server->requests().isEmpty());
+    QVERIFY(scene.server->isOn());
+    QCOMPARE(ReadIni(ini::Pos, QStringLiteral("Button_Top")), QString::number(button->y() * 15));
+    QCOMPARE(ReadIni(ini::Pos, QStringLiteral("Button_Left")), QString::number(button->x() * 15));
+}
+
+void PowerButtonsTest::floatingButtonIgnoresClicksWhileBlinking() {
+    Scene scene;
+    frmDesign* button = scene.window->floatingButton();
+    scene.window->Lamp_BLINK();
+    QTest::mouseClick(button->picture1(), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(button->pointer(), KeyPointer::Hourglass);
+    QTest::qWait(20);
+    QVERIFY(scene.server->requests().isEmpty());
+}
+
+void PowerButtonsTest::floatingButtonMenu() {
+    Scene scene;
+    frmDesign* button = scene.window->floatingButton();
+    scene.window->MIcon_Click();
+    button->formAction()->trigger();
+    QVERIFY(scene.window->isVisible());
+    QVERIFY(!button->isVisible());
+    QCOMPARE(ReadIni(ini::Form, ini::Show), QStringLiteral("Form"));
+
+    scene.window->move(30, 40);
+    button->endAction()->trigger();
+    QCOMPARE(scene.harness.programEnds, 1);
+    QCOMPARE(ReadIni(ini::Pos, QStringLiteral("Main_Top")), QStringLiteral("600"));
+}
+
+QTEST_MAIN(PowerButtonsTest)
+#include "tst_powerbuttons.moc"
