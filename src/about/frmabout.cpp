@@ -1,5 +1,6 @@
 #include "about/frmabout.h"
 
+#include "common/ui/fonts.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "programicon.h"
@@ -25,16 +26,6 @@ namespace {
 const QString Caption = QStringLiteral("ペロリン");
 const QColor LinkBlue(0, 0, 255);
 const QColor LinkRed(255, 0, 0);
-
-// The layout is measured for this face and size; the other families are the nearest faces on
-// systems without the Japanese Windows fonts.
-QFont formFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSizeF(9);
-    return font;
-}
 
 QFont titleFont() {
     QFont font;
@@ -110,7 +101,7 @@ frmAbout::frmAbout(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Caption);
     setWindowIcon(programIcon());
-    setFont(formFont());
+    setFont(ui::formFont());
     setFixedSize(twips::toPixels(5685), twips::toPixels(2115));
     setSizeGripEnabled(false);
     setMouseTracking(true);

@@ -1,4 +1,5 @@
 #include "common/timing.h"
+#include "common/ui/fonts.h"
 #include "main/frmmain.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     // The program ends only through the main window's close or a fatal start-up step; hiding
     // the main window behind the floating button must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(pelorin::ui::formFont());
     pelorin::timing::applyScaleFromEnvironment();
 
     pelorin::frmMain window;
