@@ -109,6 +109,13 @@ void frmMac::buildControls() {
     Command2->setDefault(true);
     Command1 = makeButton(this, QStringLiteral("キャンセル"), twips::rect(3480, 1440, 1215, 375));
 
+    // Screen readers (and end-to-end tests) find the boxes by these names.
+    Frame4->setAccessibleName(QStringLiteral("詳細"));
+    Text3->setAccessibleName(QStringLiteral("IPアドレス/ドメイン名"));
+    for (int i = 0; i < MacGroups; ++i)
+        txtMac[i]->setAccessibleName(QStringLiteral("MACアドレス %1").arg(i + 1));
+    VScroll1->setAccessibleName(QStringLiteral("MACアドレスの候補"));
+
     for (int i = 1; i < MacGroups; ++i)
         setTabOrder(txtMac[i - 1], txtMac[i]);
     setTabOrder(txtMac[MacGroups - 1], Text3);

@@ -106,6 +106,12 @@ void frmSetting::buildControls() {
     Command2->setDefault(true);
     Command1 = makeButton(this, QStringLiteral("キャンセル"), twips::rect(3480, 2760, 1215, 375));
 
+    // Screen readers (and end-to-end tests) find the boxes by these names.
+    Frame3->setAccessibleName(QStringLiteral("TVサーバー"));
+    Combo1->setAccessibleName(QStringLiteral("URL"));
+    Text1->setAccessibleName(QStringLiteral("ユーザー名"));
+    Text2->setAccessibleName(QStringLiteral("パスワード"));
+
     setTabOrder(Combo1, Text1);
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Command3);
