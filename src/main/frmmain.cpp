@@ -64,7 +64,7 @@ QString instanceLockPath(const QString& settingsPath) {
     return QDir::temp().filePath(QStringLiteral("pelorin-%1.lock").arg(QLatin1String(key)));
 }
 
-frmMain::frmMain() : m_link(*this), m_commands(m_link, *this) {
+frmMain::frmMain() : m_link(*this), m_monitor(m_link, *this), m_commands(m_link, *this) {
     setWindowTitle(Caption);
     setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -78,8 +78,6 @@ frmMain::frmMain() : m_link(*this), m_commands(m_link, *this) {
     timPeriodic.setSingleShot(false);
     connect(&timLamp, &QTimer::timeout, this, &frmMain::timLamp_Timer);
     connect(&timPeriodic, &QTimer::timeout, this, &frmMain::timPeriodic_Timer);
-    connect(&m_portTest, &PortTest::connectionEstablished, this,
-            [] { shared().PortConnected = true; });
 
     m_design = std::make_unique<frmDesign>(*this);
 }
@@ -441,38 +439,9 @@ void frmMain::timPeriodic_Timer() {
         timPeriodic.start();
         return;
     }
-    if (shared().ServerON)
-        monitorByPort();
-    else
-        monitorByProbe();
+    m_monitor.check();
     if (!m_ended)
         timPeriodic.start();
-}
-
-void frmMain::monitorByPort() {
-    shared().PortConnected = false;
-    m_portTest.run(monitorEndpoint(ReadIni(ini::Server, ini::URL)));
-    if (!shared().PortConnected) {
-        Lamp_OFF();
-        shared().ServerON = false;
-        setStatusText(status_text::ServerOff);
-    } else {
-        Lamp_ON();
-        setStatusText(status_text::ServerOn);
-    }
-}
-
-void frmMain::monitorByProbe() {
-    const StatusWord status = CheckStatus_Silent(ReadIni(ini::Server, ini::URL));
-    if (status == StatusWord::On) {
-        Lamp_ON();
-        shared().ServerON = true;
-        setStatusText(status_text::ServerOn);
-    } else if (status != StatusWord::Off) {
-        Lamp_OFF();
-        shared().ServerON = false;
-        setStatusText(status_text::ServerOff);
-    }
 }
 
 // ---- Power commands -------------------------------------------------------------------------

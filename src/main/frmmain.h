@@ -2,7 +2,7 @@
 
 #include "button/frmdesign.h"
 #include "serverlink/linkview.h"
-#include "serverlink/porttest.h"
+#include "serverlink/monitor.h"
 #include "serverlink/powercommands.h"
 #include "serverlink/serverlink.h"
 
@@ -99,8 +99,6 @@ private:
     void selectQuietly(QRadioButton* option);
     void runPowerCommand(QRadioButton* option, PowerCommands::Result (PowerCommands::*command)());
     void openSettings();
-    void monitorByPort();
-    void monitorByProbe();
     bool endProgram();
     bool anotherInstanceRunning();
 
@@ -114,7 +112,7 @@ private:
     QTimer timLamp;
 
     ServerLink m_link;
-    PortTest m_portTest;
+    ServerMonitor m_monitor;
     PowerCommands m_commands;
     std::unique_ptr<frmDesign> m_design;
     std::unique_ptr<QLockFile> m_instanceLock;
