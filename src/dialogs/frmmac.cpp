@@ -1,6 +1,7 @@
 #include "dialogs/frmmac.h"
 
 #include "common/shared_state.h"
+#include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
@@ -18,38 +19,24 @@
 
 namespace pelorin {
 
+using ui::disableInputMethod;
+using ui::makeButton;
+using ui::makeLabel;
+
 namespace {
+
+// Addresses are typed in plain ASCII.
+QLineEdit* makeEdit(QWidget* parent, const QRect& geometry) {
+    QLineEdit* const edit = ui::makeEdit(parent, geometry);
+    disableInputMethod(*edit);
+    return edit;
+}
 
 const QString TopKey = QStringLiteral("Mac_Top");
 const QString LeftKey = QStringLiteral("Mac_Left");
 
 // "XX-XX-XX-XX-XX-XX"
 constexpr int MacTextLength = 17;
-
-// Addresses are typed in plain ASCII.
-void disableInputMethod(QWidget& widget) {
-    widget.setAttribute(Qt::WA_InputMethodEnabled, false);
-    widget.setInputMethodHints(widget.inputMethodHints() | Qt::ImhLatinOnly);
-}
-
-QLineEdit* makeEdit(QWidget* parent, const QRect& geometry) {
-    auto* const edit = new QLineEdit(parent);
-    edit->setGeometry(geometry);
-    disableInputMethod(*edit);
-    return edit;
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
-    auto* const label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& geometry) {
-    auto* const button = new QPushButton(text, parent);
-    button->setGeometry(geometry);
-    return button;
-}
 
 // The host part of the URL: the scheme is assumed to be "http://" and simply cut off.
 QString serverAddressOf(const QString& url) {

@@ -1,6 +1,7 @@
 #include "dialogs/frmsetting.h"
 
 #include "common/shared_state.h"
+#include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
@@ -20,6 +21,11 @@
 
 namespace pelorin {
 
+using ui::disableInputMethod;
+using ui::makeButton;
+using ui::makeEdit;
+using ui::makeLabel;
+
 namespace {
 
 const QString SchemeOnly = QStringLiteral("http://");
@@ -28,31 +34,6 @@ const QString LeftKey = QStringLiteral("Setting_Left");
 
 // The dialog that is loaded, or was loaded last and is about to be destroyed by its opener.
 QPointer<frmSetting> g_current;
-
-// Host names, user names and passwords are typed in plain ASCII; an IME would only get in the
-// way (and could turn the password box's characters into visible composition text).
-void disableInputMethod(QWidget& widget) {
-    widget.setAttribute(Qt::WA_InputMethodEnabled, false);
-    widget.setInputMethodHints(widget.inputMethodHints() | Qt::ImhLatinOnly);
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
-    auto* const label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QLineEdit* makeEdit(QWidget* parent, const QRect& geometry) {
-    auto* const edit = new QLineEdit(parent);
-    edit->setGeometry(geometry);
-    return edit;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& geometry) {
-    auto* const button = new QPushButton(text, parent);
-    button->setGeometry(geometry);
-    return button;
-}
 
 } // namespace
 

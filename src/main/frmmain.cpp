@@ -371,26 +371,24 @@ void frmMain::selectQuietly(QRadioButton* option) {
 }
 
 void frmMain::Lamp_ON() {
-    Option1->setEnabled(true);
-    Option2->setEnabled(true);
-    timLamp.stop();
-    shared().LampState = 1;
-    shared().LampBlink = false;
-    setLamp(Green);
-    selectQuietly(Option1);
-    m_design->setFace(KeyFace::OnRaised);
-    m_design->setPointer(KeyPointer::Default);
+    settleLamp(true);
 }
 
 void frmMain::Lamp_OFF() {
+    settleLamp(false);
+}
+
+// Ends any blinking and shows the server's state everywhere at once: the lamp, the selected
+// option (without starting its command) and the floating button's face.
+void frmMain::settleLamp(bool on) {
     Option1->setEnabled(true);
     Option2->setEnabled(true);
     timLamp.stop();
-    shared().LampState = 3;
+    shared().LampState = on ? 1 : 3;
     shared().LampBlink = false;
-    setLamp(White);
-    selectQuietly(Option2);
-    m_design->setFace(KeyFace::OffRaised);
+    setLamp(on ? Green : White);
+    selectQuietly(on ? Option1 : Option2);
+    m_design->setFace(on ? KeyFace::OnRaised : KeyFace::OffRaised);
     m_design->setPointer(KeyPointer::Default);
 }
 

@@ -96,6 +96,7 @@ private:
     void buildMenus();
     QRadioButton* makeOption(const QString& caption, int left);
     void setLamp(QRgb colour);
+    void settleLamp(bool on);
     void selectQuietly(QRadioButton* option);
     void runPowerCommand(QRadioButton* option, PowerCommands::Result (PowerCommands::*command)());
     void openSettings();
