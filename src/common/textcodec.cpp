@@ -4,19 +4,16 @@
 
 namespace pelorin {
 
-bool isValidUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    return !decoder.hasError();
-}
-
-QString decodeUtf8OrLocal(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
+QString decodeUtf8OrLocal(QByteArrayView bytes) {
+    // Stateless: a multibyte sequence cut off at the end counts as an error instead of being
+    // silently held back.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless |
+                                                  QStringConverter::Flag::ConvertInitialBom);
+    QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    QStringDecoder local(QStringDecoder::System);
-    return local.decode(bytes);
+    QStringDecoder legacy(QStringDecoder::System, QStringConverter::Flag::Stateless);
+    return legacy(bytes);
 }
 
 } // namespace pelorin

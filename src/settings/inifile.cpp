@@ -1,8 +1,9 @@
 #include "settings/inifile.h"
 
+#include "common/textcodec.h"
+
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <optional>
 #include <utility>
@@ -74,20 +75,6 @@ QString cutToUtf8Bytes(const QString& text, qsizetype maxBytes) {
 
 QString readValue(QStringView line) {
     return cutToUtf8Bytes(valueOf(line), IniFile::MaxValueBytes);
-}
-
-// Files are UTF-8; anything that is not valid UTF-8 predates that and is in the system code page.
-QString decode(QByteArrayView bytes) {
-    // Stateless: a multibyte sequence cut off at the end counts as an error instead of being
-    // held back. ConvertInitialBom: the file's own BOM is already stripped, so a second one is
-    // content and must survive a rewrite.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless |
-                                                  QStringConverter::Flag::ConvertInitialBom);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder legacy(QStringDecoder::System, QStringConverter::Flag::Stateless);
-    return legacy(bytes);
 }
 
 QString platformLineEnd() {
@@ -175,7 +162,7 @@ public:
             doc.m_bom = Utf8Bom.toByteArray();
             bytes.remove(0, Utf8Bom.size());
         }
-        doc.m_lines = splitLines(decode(bytes));
+        doc.m_lines = splitLines(decodeUtf8OrLocal(bytes));
         doc.m_sections = indexSections(doc.m_lines);
         return doc;
     }
