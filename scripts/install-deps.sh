@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-httpserver-dev qt6-websockets-dev qt6-tools-dev qt6-svg-dev
     libgl-dev fonts-noto-cjk
-    xvfb xauth xdotool curl
+    xvfb xauth xdotool curl man-db
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/cmdline.h"
 #include "cli/textview.h"
 #include "serverlink/macaddr.h"
 #include "serverlink/serverlink.h"
@@ -8,71 +9,49 @@
 #include "settings/settings.h"
 #include "settings/settingskeys.h"
 
-#include <QCommandLineParser>
-#include <QTextStream>
-
-#include <cstdio>
-#include <optional>
+#include <QJsonArray>
 
 namespace pelorin::cli {
 
 namespace {
 
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
+bool isSectionName(const QString& section) {
+    for (const char* const name : {ini::Pos, ini::Form, ini::Server}) {
+        if (section.trimmed().compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
 }
 
-// Parses a command's own arguments; nothing when it already answered (help) or failed (usage).
-std::optional<int> parseCommand(QCommandLineParser& parser, const QString& command,
-                                const QStringList& args, qsizetype minPositional,
-                                qsizetype maxPositional) {
-    parser.addHelpOption();
-    if (!parser.parse(QStringList{QStringLiteral("pelorinctl ") + command} + args)) {
-        printError(parser.errorText());
-        return UsageError;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        out() << parser.helpText() << Qt::flush;
-        return Success;
-    }
-    const qsizetype count = parser.positionalArguments().size();
-    if (count < minPositional || count > maxPositional) {
+// The setting as the program spells it, or nothing after saying what is wrong with the name.
+std::optional<SettingName> settingNamed(const QString& section, const QString& key) {
+    const auto name = knownSetting(section, key);
+    if (name)
+        return name;
+    if (!isSectionName(section))
         printError(
-            QStringLiteral("wrong number of arguments; see pelorinctl %1 --help").arg(command));
-        return UsageError;
-    }
+            QStringLiteral("unknown section %1 (sections are Pos, Form and Server)").arg(section));
+    else
+        printError(QStringLiteral("unknown key %1 in section %2").arg(key, section));
     return std::nullopt;
 }
 
-// The URL given on the command line, else the current server URL of the settings.
-std::optional<QString> serverUrl(const QCommandLineParser& parser) {
-    const QStringList positional = parser.positionalArguments();
-    const QString url = positional.isEmpty() ? ReadIni(ini::Server, ini::URL) : positional.first();
-    if (url.isEmpty()) {
-        printError(QStringLiteral("no server URL: give one, or store it with "
-                                  "pelorinctl config set Server URL http://HOST/tv"));
-        return std::nullopt;
-    }
-    return url;
-}
-
-int configGet(const QStringList& words) {
-    const auto name = knownSetting(words.at(0), words.at(1));
-    if (!name) {
-        printError(QStringLiteral("unknown setting %1/%2").arg(words.at(0), words.at(1)));
+int configGet(const QStringList& words, const Options& options) {
+    const auto name = settingNamed(words.at(0), words.at(1));
+    if (!name)
         return UsageError;
-    }
-    out() << ReadIni(name->section, name->key) << Qt::endl;
+    const QString value = ReadIni(name->section, name->key);
+    if (options.json)
+        printJson({{"section", name->section}, {"key", name->key}, {"value", value}});
+    else
+        out() << value << Qt::endl;
     return Success;
 }
 
 int configSet(const QStringList& words) {
-    const auto name = knownSetting(words.at(0), words.at(1));
-    if (!name) {
-        printError(QStringLiteral("unknown setting %1/%2").arg(words.at(0), words.at(1)));
+    const auto name = settingNamed(words.at(0), words.at(1));
+    if (!name)
         return UsageError;
-    }
     const QString problem = settingValueProblem(*name, words.at(2));
     if (!problem.isEmpty()) {
         printError(problem);
@@ -92,61 +71,86 @@ int configSet(const QStringList& words) {
     return UsageError;
 }
 
-int configList() {
-    QString section;
-    bool first = true;
-    for (const IniFile::Entry& entry : IniFile(settingsFilePath()).entries()) {
-        if (first || entry.section != section) {
-            out() << (first ? "" : "\n") << '[' << entry.section << "]\n";
-            section = entry.section;
-            first = false;
-        }
+void listAsText(const QList<IniFile::Entry>& entries) {
+    const IniFile::Entry* previous = nullptr;
+    for (const IniFile::Entry& entry : entries) {
+        if (!previous || entry.section != previous->section)
+            out() << (previous ? "\n" : "") << '[' << entry.section << "]\n";
         out() << entry.key << '=' << entry.value << '\n';
+        previous = &entry;
     }
     out() << Qt::flush;
+}
+
+void listAsJson(const QList<IniFile::Entry>& entries) {
+    QJsonArray settings;
+    for (const IniFile::Entry& entry : entries)
+        settings.append(
+            QJsonObject{{"section", entry.section}, {"key", entry.key}, {"value", entry.value}});
+    printJson({{"file", settingsFilePath()}, {"settings", settings}});
+}
+
+int configList(const Options& options) {
+    const QList<IniFile::Entry> entries = IniFile(settingsFilePath()).entries();
+    if (options.json)
+        listAsJson(entries);
+    else
+        listAsText(entries);
     return Success;
 }
 
-std::optional<QList<quint16>> parsePorts(const QString& text) {
-    QList<quint16> ports;
-    for (const QString& part : text.split(u',')) {
-        bool ok = false;
-        const uint port = part.trimmed().toUInt(&ok);
-        if (!ok || port < 1 || port > 65535)
-            return std::nullopt;
-        ports.append(static_cast<quint16>(port));
+QStringList storedMacs() {
+    QStringList macs;
+    for (int n = 1; n <= ini::MacSlots; ++n) {
+        const QString mac = ReadIni(ini::Server, ini::macKey(n));
+        if (!mac.isEmpty())
+            macs.append(mac);
     }
-    return ports;
+    return macs;
+}
+
+// The MAC address given on the command line, else the one the ON command would wake.
+std::optional<QString> macToWake(const QString& given) {
+    QString mac = given;
+    if (mac.isEmpty())
+        mac = ReadIni(ini::Server, ini::Mac);
+    if (mac.isEmpty())
+        mac = ReadIni(ini::Server, ini::macKey(1));
+    if (isUsableMacText(mac))
+        return mac;
+    printError(mac.isEmpty() ? QStringLiteral("no MAC address: give one, or run pelorinctl macs")
+                             : QStringLiteral("not a MAC address of six hexadecimal groups "
+                                              "(XX-XX-XX-XX-XX-XX): %1")
+                                   .arg(mac));
+    return std::nullopt;
 }
 
 } // namespace
 
-void printError(const QString& message) {
-    QTextStream(stderr) << "pelorinctl: " << message << Qt::endl;
-}
-
-int runConfig(const QStringList& args, const Options&) {
+int runConfig(const QStringList& args, Options options) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Reads and writes Pelorin's settings (sections Pos, Form and Server)."));
-    parser.addPositionalArgument(QStringLiteral("action"),
-                                 QStringLiteral("get SECTION KEY | set SECTION KEY VALUE | list"));
-    if (const auto done = parseCommand(parser, QStringLiteral("config"), args, 1, 4))
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads and writes Pelorin's settings (sections Pos, Form and Server). A value that "
+        "begins with a dash follows \"--\"."));
+    parser.addPositionalArgument(
+        QStringLiteral("action"), QStringLiteral("get SECTION KEY | set SECTION KEY VALUE | list"),
+        QStringLiteral("(get SECTION KEY | set SECTION KEY VALUE | list)"));
+    if (const auto done = parseCommand(parser, {QStringLiteral("config"), 1, 4}, args, options))
         return *done;
     const QStringList words = parser.positionalArguments();
     const QString action = words.first();
     if (action == QLatin1String("get") && words.size() == 3)
-        return configGet(words.mid(1));
+        return configGet(words.mid(1), options);
     if (action == QLatin1String("set") && words.size() == 4)
         return configSet(words.mid(1));
     if (action == QLatin1String("list") && words.size() == 1)
-        return configList();
+        return configList(options);
     printError(
         QStringLiteral("usage: pelorinctl config get SECTION KEY | set SECTION KEY VALUE | list"));
     return UsageError;
 }
 
-int runStatus(const QStringList& args, const Options& options) {
+int runStatus(const QStringList& args, Options options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Probes the TV server and prints its state: ON, OFF, PasswordRequired, WrongURL or "
@@ -154,103 +158,95 @@ int runStatus(const QStringList& args, const Options& options) {
     parser.addPositionalArgument(QStringLiteral("URL"),
                                  QStringLiteral("server URL (default: the stored one)"),
                                  QStringLiteral("[URL]"));
-    if (const auto done = parseCommand(parser, QStringLiteral("status"), args, 0, 1))
+    if (const auto done = parseCommand(parser, {QStringLiteral("status"), 0, 1}, args, options))
         return *done;
-    const auto url = serverUrl(parser);
+    const auto url = checkedServerUrl(parser.positionalArguments().value(0));
     if (!url)
         return UsageError;
 
     TextView view(options.quiet);
     ServerLink link(view);
     const StatusWord word = link.CheckStatus(*url);
-    out() << statusWordText(word) << Qt::endl;
+    if (options.json)
+        printJson(
+            {{"status", statusWordText(word)}, {"server", serverStateName(word)}, {"url", *url}});
+    else
+        out() << statusWordText(word) << Qt::endl;
     if (word == StatusWord::On)
         return Success;
     return word == StatusWord::Off ? NotReached : ServerProblem;
 }
 
-int runMacs(const QStringList& args, const Options& options) {
+int runMacs(const QStringList& args, Options options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Fetches the server's MAC addresses into Server/Mac-1 ... Mac-5 and prints them."));
     parser.addPositionalArgument(QStringLiteral("URL"),
                                  QStringLiteral("server URL (default: the stored one)"),
                                  QStringLiteral("[URL]"));
-    if (const auto done = parseCommand(parser, QStringLiteral("macs"), args, 0, 1))
+    if (const auto done = parseCommand(parser, {QStringLiteral("macs"), 0, 1}, args, options))
         return *done;
-    const auto url = serverUrl(parser);
+    const auto url = checkedServerUrl(parser.positionalArguments().value(0));
     if (!url)
         return UsageError;
 
     TextView view(options.quiet);
     ServerLink link(view);
-    if (!link.GetMacAddr(*url))
-        return NotReached;
-    for (int n = 1; n <= ini::MacSlots; ++n) {
-        const QString mac = ReadIni(ini::Server, ini::macKey(n));
-        if (!mac.isEmpty())
-            out() << mac << '\n';
-    }
-    out() << Qt::flush;
-    return Success;
+    const bool stored = link.GetMacAddr(*url);
+    const QStringList macs = stored ? storedMacs() : QStringList();
+    if (options.json)
+        printJson({{"macs", QJsonArray::fromStringList(macs)}});
+    else if (!macs.isEmpty())
+        out() << macs.join(u'\n') << Qt::endl;
+    return stored ? Success : NotReached;
 }
 
-int runWake(const QStringList& args, const Options&) {
+int runWake(const QStringList& args, Options options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Sends the Wake-on-LAN magic packet three times to each port. A server address in a "
-        "home network (10.x, 172.16-32.x, 192.168.x) is sent to that network's broadcast "
-        "address."));
+        "Sends the Wake-on-LAN magic packet to each port, three rounds unless --count says "
+        "otherwise. A server address in a home network (10.x, 172.16-32.x, 192.168.x) is sent "
+        "to that network's broadcast address."));
     parser.addPositionalArgument(
         QStringLiteral("MAC"),
         QStringLiteral("XX-XX-XX-XX-XX-XX (default: Server/Mac, then Mac-1)"),
         QStringLiteral("[MAC]"));
     const QCommandLineOption to(QStringLiteral("to"),
-                                QStringLiteral("server address (default: the stored URL's host)"),
+                                QStringLiteral("Server address (default: the stored URL's host)."),
                                 QStringLiteral("HOST"));
-    const QCommandLineOption ports(QStringLiteral("ports"),
-                                   QStringLiteral("UDP ports (default: 2304,9)"),
-                                   QStringLiteral("P1,P2"));
-    parser.addOptions({to, ports});
-    if (const auto done = parseCommand(parser, QStringLiteral("wake"), args, 0, 1))
+    parser.addOption(to);
+    const WakeFlags flags = addWakeFlags(parser);
+    if (const auto done = parseCommand(parser, {QStringLiteral("wake"), 0, 1}, args, options))
         return *done;
 
-    QString mac = parser.positionalArguments().value(0);
-    if (mac.isEmpty())
-        mac = ReadIni(ini::Server, ini::Mac);
-    if (mac.isEmpty())
-        mac = ReadIni(ini::Server, ini::macKey(1));
-    if (!isUsableMacText(mac)) {
-        printError(
-            mac.isEmpty()
-                ? QStringLiteral("no MAC address: give one, or run pelorinctl macs")
-                : QStringLiteral("not a MAC address of six hexadecimal groups: %1").arg(mac));
+    const auto mac = macToWake(parser.positionalArguments().value(0));
+    if (!mac)
         return UsageError;
-    }
+    const auto wake = wakeOptionsFrom(parser, flags);
+    if (!wake)
+        return UsageError;
     const QString host =
         parser.isSet(to) ? parser.value(to) : wakeHostFromUrl(ReadIni(ini::Server, ini::URL));
     if (host.isEmpty()) {
         printError(QStringLiteral("no server address: give --to HOST, or store the server URL"));
         return UsageError;
     }
-    WakeOptions wake;
-    if (parser.isSet(ports)) {
-        const auto chosen = parsePorts(parser.value(ports));
-        if (!chosen) {
-            printError(
-                QStringLiteral("ports are numbers from 1 to 65535: %1").arg(parser.value(ports)));
-            return UsageError;
-        }
-        wake.ports = *chosen;
-    }
 
-    const WakeReport report = SendMP(host, mac, wake);
+    const WakeReport report = SendMP(host, *mac, *wake);
+    if (options.json)
+        printJson({{"sent", report.sent},
+                   {"mac", *mac},
+                   {"destination", report.destination},
+                   {"datagrams", report.datagrams},
+                   {"secureOn", !wake->secureOn.isEmpty()},
+                   {"error", report.error}});
     if (!report.sent) {
         printError(QStringLiteral("could not wake %1: %2").arg(report.destination, report.error));
         return NotReached;
     }
-    out() << "sent " << report.datagrams << " magic packets for " << mac << " to "
-          << report.destination << Qt::endl;
+    if (!options.json)
+        out() << "sent " << report.datagrams << " magic packets for " << *mac << " to "
+              << report.destination << Qt::endl;
     return Success;
 }
 

@@ -13,14 +13,19 @@ enum Exit : int {
 };
 
 struct Options {
-    bool quiet = false;
+    bool quiet = false; // no progress lines on standard error
+    bool json = false;  // the result as one JSON object on standard output
 };
 
-// Each command gets its own arguments (without the command name) and returns the exit status.
-int runConfig(const QStringList& args, const Options& options);
-int runStatus(const QStringList& args, const Options& options);
-int runMacs(const QStringList& args, const Options& options);
-int runWake(const QStringList& args, const Options& options);
+// Each command gets its own arguments (without the command name) and the options given before
+// it, which its own --json and --quiet add to; it returns the exit status.
+int runConfig(const QStringList& args, Options options);
+int runStatus(const QStringList& args, Options options);
+int runMacs(const QStringList& args, Options options);
+int runWake(const QStringList& args, Options options);
+int runOn(const QStringList& args, Options options);
+int runOff(const QStringList& args, Options options);
+int runWatch(const QStringList& args, Options options);
 
 // Prints one line to standard error prefixed with the program name.
 void printError(const QString& message);

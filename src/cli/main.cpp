@@ -13,15 +13,19 @@ namespace {
 
 using pelorin::cli::Options;
 
-const char* const Usage = R"(Usage: pelorinctl [--settings FILE] [--quiet] COMMAND [ARGS]
+const char* const Usage = R"(Usage: pelorinctl [--settings FILE] [--quiet] [--json] COMMAND [ARGS]
 
 Switches and watches the TV server from the command line, with the same settings as Pelorin.
 
 Commands:
+  on [--ports P1,P2] [--count N] [--secureon XX-XX-XX-XX-XX-XX]
+                               wake the server and wait until it answers
+  off                          put the server into hibernation and wait until it is down
   status [URL]                 probe the server; prints ON, OFF, PasswordRequired, WrongURL
                                or BadConfigulation (exit 0 ON, 1 OFF, 3 otherwise)
+  watch [--interval S]         print a line whenever the server's state changes
   macs [URL]                   fetch the server's MAC addresses into Mac-1 ... Mac-5
-  wake [MAC] [--to HOST] [--ports P1,P2]
+  wake [MAC] [--to HOST] [--ports P1,P2] [--count N] [--secureon XX-XX-XX-XX-XX-XX]
                                send the Wake-on-LAN magic packet
   config get SECTION KEY       print one setting
   config set SECTION KEY VALUE store one setting
@@ -30,7 +34,11 @@ Commands:
 Options:
   --settings FILE   use FILE instead of Pelorin's setting.ini
   --quiet           no progress lines on standard error
+  --json            results as JSON on standard output
   --help            this text; COMMAND --help tells more about a command
+
+Exit status: 0 done (the server is in the requested state), 1 not reached,
+2 usage or configuration error, 3 credentials refused or the URL names no server page.
 )";
 
 int printUsage(FILE* stream) {
@@ -58,6 +66,8 @@ int main(int argc, char* argv[]) {
         }
         if (option == QLatin1String("--quiet") || option == QLatin1String("-q")) {
             options.quiet = true;
+        } else if (option == QLatin1String("--json")) {
+            options.json = true;
         } else if (option == QLatin1String("--settings") && !args.isEmpty()) {
             pelorin::setSettingsFilePath(args.takeFirst());
         } else if (option.startsWith(QLatin1String("--settings="))) {
@@ -70,11 +80,14 @@ int main(int argc, char* argv[]) {
     if (args.isEmpty())
         return printUsage(stderr);
 
-    const std::map<QString, std::function<int(const QStringList&, const Options&)>> commands = {
+    const std::map<QString, std::function<int(const QStringList&, Options)>> commands = {
         {QStringLiteral("config"), pelorin::cli::runConfig},
         {QStringLiteral("status"), pelorin::cli::runStatus},
         {QStringLiteral("macs"), pelorin::cli::runMacs},
         {QStringLiteral("wake"), pelorin::cli::runWake},
+        {QStringLiteral("on"), pelorin::cli::runOn},
+        {QStringLiteral("off"), pelorin::cli::runOff},
+        {QStringLiteral("watch"), pelorin::cli::runWatch},
     };
     const QString name = args.takeFirst();
     const auto command = commands.find(name);

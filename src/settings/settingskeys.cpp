@@ -3,6 +3,7 @@
 #include "serverlink/macaddr.h"
 #include "settings/settings.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 
@@ -77,13 +78,18 @@ QString settingValueProblem(const SettingName& name, const QString& value) {
         return ok ? QString() : QStringLiteral("a position is a number of twips: %1").arg(value);
     }
     if (name.section == QLatin1String(ini::Server) && isUrlKey(name.key)) {
+        // QUrl rejects a port above 65535 as a malformed URL; say what is really wrong.
+        static const QRegularExpression portPattern(
+            QStringLiteral("^[A-Za-z]+://[^/]*:(\\d+)(/|$)"));
+        const QRegularExpressionMatch port = portPattern.match(value);
+        if (port.hasMatch() &&
+            (port.captured(1).toULongLong() > 65535 || port.captured(1).toULongLong() == 0))
+            return QStringLiteral("port out of range (1-65535) in %1").arg(value);
         const QUrl url(value, QUrl::StrictMode);
         const bool web =
             url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
         if (!url.isValid() || !web || url.host().isEmpty())
             return QStringLiteral("not an http:// or https:// address: %1").arg(value);
-        if (url.port() == 0)
-            return QStringLiteral("port out of range in %1").arg(value);
         return {};
     }
     if (name.section == QLatin1String(ini::Server) && isMacKey(name.key) && !isUsableMacText(value))
