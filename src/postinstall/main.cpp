@@ -1,0 +1,22 @@
+// Primelet: run once after installation. Registers the controls the tool needs where that is
+// necessary, renews the tool's shortcuts, starts the tool and ends.
+
+#include "postinstall/frmprimelet.h"
+#include "postinstall/platform.h"
+
+#include <QApplication>
+
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Primelet"));
+    // The splash may be closed by the user while the sequence still runs.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::unique_ptr<pelorin::postinstall::Platform> platform =
+        pelorin::postinstall::makeSystemPlatform();
+    pelorin::frmPrimelet form(*platform, pelorin::frmPrimelet::programFolder());
+    form.Form_Load();
+    return 0;
+}
