@@ -212,6 +212,10 @@ public:
         QString text;
         for (const Line& line : m_lines)
             text += line.text + line.end;
+        // A first line starting with U+FEFF (a key written before any section) would lose that
+        // character as a byte order mark on the next read; a mark of our own keeps it content.
+        if (m_bom.isEmpty() && text.startsWith(QChar(0xFEFF)))
+            return Utf8Bom.toByteArray() + text.toUtf8();
         return m_bom + text.toUtf8();
     }
 
