@@ -8,12 +8,13 @@
 
 namespace pelorin {
 
-QPixmap programPixmap(int size, qreal devicePixelRatio) {
+namespace {
+
+QPixmap render(QSvgRenderer& renderer, int size, qreal devicePixelRatio) {
     const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     const int side = static_cast<int>(std::lround(size * ratio));
     QPixmap pixmap(side, side);
     pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(QString::fromLatin1(ProgramIconPath));
     if (renderer.isValid()) {
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -23,11 +24,21 @@ QPixmap programPixmap(int size, qreal devicePixelRatio) {
     return pixmap;
 }
 
+} // namespace
+
+QPixmap programPixmap(int size, qreal devicePixelRatio) {
+    QSvgRenderer renderer(QString::fromLatin1(ProgramIconPath));
+    return render(renderer, size, devicePixelRatio);
+}
+
 QIcon programIcon() {
     constexpr std::array Sizes{16, 20, 24, 32, 40, 48, 64, 128, 256};
+    // The drawing is parsed once for all sizes: parsing it anew for each cost more than the
+    // drawing itself and showed in the program's start-up time.
+    QSvgRenderer renderer(QString::fromLatin1(ProgramIconPath));
     QIcon icon;
     for (const int size : Sizes)
-        icon.addPixmap(programPixmap(size));
+        icon.addPixmap(render(renderer, size, 1.0));
     return icon;
 }
 

@@ -8,7 +8,7 @@ packages=(
     libgl-dev fonts-noto-cjk
     xvfb xauth xdotool curl man-db
     desktop-file-utils g++-mingw-w64-x86-64 wine wine64
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev libxcb1-dev
 )
 
 missing=()

@@ -34,6 +34,9 @@ const QString Caption = QStringLiteral("ペロリン");
 const QString MainTop = QStringLiteral("Main_Top");
 const QString MainLeft = QStringLiteral("Main_Left");
 
+// The most of a response the hidden response box holds.
+constexpr qsizetype ResponseBoxChars = 32 * 1024;
+
 // Client area of the window, below the menu bar, in twips.
 constexpr int ClientWidth = 2040;
 constexpr int ClientHeight = 1080;
@@ -156,6 +159,10 @@ void frmMain::buildWindow() {
     txtInet->setObjectName(QStringLiteral("txtInet"));
     txtInet->setGeometry(twips::rect(2760, 0, 3015, 975));
     txtInet->setFocusPolicy(Qt::NoFocus);
+    // One long line is laid out once; wrapped, a long page would cost time growing with the
+    // square of its length.
+    txtInet->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_inetPage = txtInet->toPlainText();
     txtInet->setAccessibleName(QStringLiteral("応答"));
 
     StatusBar1Panel1 = new QLabel(this);
@@ -417,7 +424,14 @@ void frmMain::timLamp_Timer() {
 void frmMain::setStatusText(const QString& text) {
     StatusBar1Panel1->setText(text);
     StatusBar1Panel1->setAccessibleDescription(text);
-    txtInet->setPlainText(m_link.responseText());
+    // The box is out of sight and only mirrors the page. It is refilled when the page changed,
+    // and a page far longer than any real one is cut: laying out a megabyte of text would hold
+    // the GUI thread for seconds.
+    const QString page = m_link.responseText().left(ResponseBoxChars);
+    if (page != m_inetPage) {
+        m_inetPage = page;
+        txtInet->setPlainText(page);
+    }
 }
 
 QString frmMain::statusText() const {

@@ -109,6 +109,7 @@ private:
     QRadioButton* Option2 = nullptr;
     QLabel* StatusBar1Panel1 = nullptr;
     QPlainTextEdit* txtInet = nullptr;
+    QString m_inetPage; // what txtInet was last given
     QTimer timPeriodic;
     QTimer timLamp;
 

@@ -98,7 +98,8 @@ HttpClient::Result HttpClient::fetch() {
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
 
-    if (!result.truncated)
+    // An aborted reply (time-out) is closed: there is nothing left to read from it.
+    if (!result.truncated && reply->isOpen())
         result.body += reply->read(BodyCapBytes - result.body.size());
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QNetworkReply::NetworkError error = reply->error();

@@ -21,6 +21,10 @@ UrlOpener g_urlOpener;
 
 const QString Title = QStringLiteral("ペロリン");
 
+// A message box is read, not scrolled. A text far longer than a screen (a whole web page shown
+// after an explanation) is cut, or laying it out would freeze the program for seconds.
+constexpr qsizetype MessageChars = 1024;
+
 } // namespace
 
 void showMessage(MessageIcon icon, const QString& text) {
@@ -30,7 +34,7 @@ void showMessage(MessageIcon icon, const QString& text) {
     }
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning
                                                      : QMessageBox::Information,
-                    Title, text, QMessageBox::Ok);
+                    Title, text.left(MessageChars), QMessageBox::Ok);
     box.exec();
 }
 
