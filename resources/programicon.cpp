@@ -1,45 +1,24 @@
 #include "programicon.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include <QSize>
 
 #include <array>
-#include <cmath>
 
 namespace pelorin {
 
-namespace {
-
-QPixmap render(QSvgRenderer& renderer, int size, qreal devicePixelRatio) {
-    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-    const int side = static_cast<int>(std::lround(size * ratio));
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    if (renderer.isValid()) {
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter, QRectF(0, 0, side, side));
-    }
-    pixmap.setDevicePixelRatio(ratio);
-    return pixmap;
-}
-
-} // namespace
-
-QPixmap programPixmap(int size, qreal devicePixelRatio) {
-    QSvgRenderer renderer(QString::fromLatin1(ProgramIconPath));
-    return render(renderer, size, devicePixelRatio);
-}
-
 QIcon programIcon() {
-    constexpr std::array Sizes{16, 20, 24, 32, 40, 48, 64, 128, 256};
-    // The drawing is parsed once for all sizes: parsing it anew for each cost more than the
-    // drawing itself and showed in the program's start-up time.
-    QSvgRenderer renderer(QString::fromLatin1(ProgramIconPath));
+    // Pictures rendered from pelorin.svg by icons/make-icons.sh. QIcon loads a file only when a
+    // size near it is asked for, so start-up pays for none of them and nothing parses SVG.
+    constexpr std::array Sizes{16, 32, 48, 256};
     QIcon icon;
     for (const int size : Sizes)
-        icon.addPixmap(render(renderer, size, 1.0));
+        icon.addFile(QStringLiteral(":/icons/pelorin-%1.png").arg(size), QSize(size, size));
     return icon;
+}
+
+QPixmap programPixmap(int size, qreal devicePixelRatio) {
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    return programIcon().pixmap(QSize(size, size), ratio);
 }
 
 } // namespace pelorin

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Renders pelorin.svg into pelorin-16/32/48/256.png and pelorin.ico for packaging.
 #   make-icons.sh [OUTDIR]   (default: this folder)
-# Only pelorin-48.png is kept in the repository (the about box and the window icon use the SVG
-# itself); the other files are made when a package is built.
+# The PNGs are kept in the repository and compiled into the programs; run this again after
+# changing the SVG. The .ico is made when a Windows package is built.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"

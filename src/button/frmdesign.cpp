@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QShowEvent>
 
 #include <cmath>
 
@@ -46,8 +47,7 @@ void popupMenuAt(QMenu& menu, QPoint globalPos) {
 } // namespace
 
 frmDesign::frmDesign(FloatingButtonHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_host(host),
-      m_grabCursor(keyfaces::grabCursor()), m_popup(popupMenuAt) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_host(host), m_popup(popupMenuAt) {
     buildWindow();
     buildMenu();
     setFace(KeyFace::OnRaised);
@@ -59,15 +59,9 @@ void frmDesign::buildWindow() {
     setWindowTitle(QStringLiteral("ペロリン"));
     setFixedSize(twips::toPixels(ClientTwips.width()), twips::toPixels(ClientTwips.height()));
 
-    QPalette background = palette();
-    background.setBrush(QPalette::Window, QBrush(keyfaces::stripeTexture()));
-    setPalette(background);
+    // The pictures are drawn when first needed: most runs start with the main window, and
+    // the button's drawing would only add to the start-up time.
     setAutoFillBackground(true);
-
-    const qreal ratio = devicePixelRatioF();
-    for (const KeyFace face :
-         {KeyFace::OnRaised, KeyFace::OnPressed, KeyFace::OffRaised, KeyFace::OffPressed})
-        Picture2.at(faceIndex(face)) = keyfaces::keyFace(face, ratio);
 
     Picture1 = new QLabel(this);
     Picture1->setGeometry(twips::rect(Picture1Twips.x(), Picture1Twips.y(), Picture1Twips.width(),
@@ -99,6 +93,16 @@ void frmDesign::Form_Load() {
     ui::moveWindowTwips(*this, corner.x(), corner.y());
 }
 
+void frmDesign::showEvent(QShowEvent* event) {
+    if (!m_backgroundDrawn) {
+        QPalette background = palette();
+        background.setBrush(QPalette::Window, QBrush(keyfaces::stripeTexture()));
+        setPalette(background);
+        m_backgroundDrawn = true;
+    }
+    QWidget::showEvent(event);
+}
+
 void frmDesign::setFace(KeyFace face) {
     m_face = face;
     Picture1->setPixmap(picture2(face));
@@ -116,7 +120,9 @@ void frmDesign::setPointer(KeyPointer pointer) {
         Picture1->setCursor(Qt::WaitCursor);
         break;
     case KeyPointer::Grab:
-        Picture1->setCursor(m_grabCursor);
+        if (!m_grabCursor)
+            m_grabCursor = keyfaces::grabCursor();
+        Picture1->setCursor(*m_grabCursor);
         break;
     }
 }
@@ -126,7 +132,10 @@ void frmDesign::setMenuPopup(MenuPopup popup) {
 }
 
 const QPixmap& frmDesign::picture2(KeyFace face) const {
-    return Picture2.at(faceIndex(face));
+    QPixmap& picture = Picture2.at(faceIndex(face));
+    if (picture.isNull())
+        picture = keyfaces::keyFace(face, devicePixelRatioF());
+    return picture;
 }
 
 bool frmDesign::eventFilter(QObject* watched, QEvent* event) {

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -64,6 +65,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // The button has no close box; a window-manager close (Alt+F4) would otherwise leave the
     // program running with no window at all. It goes away through its menu only.
     void closeEvent(QCloseEvent* event) override;
@@ -84,8 +86,9 @@ private:
 
     FloatingButtonHost& m_host;
     QLabel* Picture1 = nullptr;
-    std::array<QPixmap, 4> Picture2;
-    QCursor m_grabCursor;
+    mutable std::array<QPixmap, 4> Picture2; // drawn on first use
+    std::optional<QCursor> m_grabCursor;
+    bool m_backgroundDrawn = false;
     QMenu* MMenu = nullptr;
     QAction* MForm = nullptr;
     QAction* MBar1 = nullptr;

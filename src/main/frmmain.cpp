@@ -204,16 +204,13 @@ bool frmMain::Form_Load() {
     }
     ui::restoreWindowPosition(*this, MainTop, MainLeft);
     SuppressClick = true;
-    show();
+    // Only the window that stays visible is shown: showing the other one only to hide it at
+    // once would cost start-up time and change nothing on the screen.
     m_design->Form_Load();
-    m_design->show();
-    if (ReadIni(ini::Form, ini::Show) == QLatin1String("Button")) {
+    if (ReadIni(ini::Form, ini::Show) == QLatin1String("Button"))
         m_design->setVisible(true);
-        hide();
-    } else {
-        m_design->hide();
+    else
         setVisible(true);
-    }
     Init();
     if (m_ended)
         return false;

@@ -13,11 +13,11 @@
 namespace pelorin::ui {
 
 int windowTopTwips(const QWidget& window) {
-    return twips::fromPixels(window.pos().y());
+    return twips::fromPixels(placedPosition(window).y());
 }
 
 int windowLeftTwips(const QWidget& window) {
-    return twips::fromPixels(window.pos().x());
+    return twips::fromPixels(placedPosition(window).x());
 }
 
 void moveWindowTwips(QWidget& window, int left, int top) {
@@ -46,9 +46,9 @@ std::optional<int> storedPositive(const QString& key) {
     return twips::toPixels(static_cast<int>(std::lround(value)));
 }
 
-// Where the window is, or for a window not placed yet, where it would be centred on its screen:
-// the coordinate that is not restored keeps a sensible value.
-QPoint currentOrCentredPosition(const QWidget& window) {
+} // namespace
+
+QPoint placedPosition(const QWidget& window) {
     if (window.isVisible() || window.testAttribute(Qt::WA_Moved))
         return window.pos();
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
@@ -58,14 +58,12 @@ QPoint currentOrCentredPosition(const QWidget& window) {
     return area.center() - QPoint(window.width() / 2, window.height() / 2);
 }
 
-} // namespace
-
 void restoreWindowPosition(QWidget& window, const QString& topKey, const QString& leftKey) {
     const auto top = storedPositive(topKey);
     const auto left = storedPositive(leftKey);
     if (!top && !left)
         return;
-    const QPoint current = currentOrCentredPosition(window);
+    const QPoint current = placedPosition(window);
     window.move(left.value_or(current.x()), top.value_or(current.y()));
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 
 class QWidget;
 
 namespace pelorin::ui {
+
+// Where a window is, or for one not placed yet, where it would appear centred on its screen.
+QPoint placedPosition(const QWidget& window);
 
 // A window's outer top-left corner, in twips.
 int windowTopTwips(const QWidget& window);

@@ -353,12 +353,14 @@ private slots:
     // ---- The program icon ---------------------------------------------------------------
 
     void iconResources() {
-        QSvgRenderer svg(QString::fromLatin1(ProgramIconPath));
+        // The drawing the pictures are rendered from, and the pictures compiled in.
+        QSvgRenderer svg(QStringLiteral(PELORIN_ICON_SVG));
         QVERIFY(svg.isValid());
         QCOMPARE(svg.defaultSize(), QSize(48, 48));
-        const QPixmap png(QStringLiteral(":/icons/pelorin-48.png"));
-        QVERIFY(!png.isNull());
-        QCOMPARE(png.size(), QSize(48, 48));
+        for (const int size : {16, 32, 48, 256}) {
+            const QPixmap png(QStringLiteral(":/icons/pelorin-%1.png").arg(size));
+            QCOMPARE(png.size(), QSize(size, size));
+        }
 
         const QImage rendered = programPixmap(48).toImage();
         QCOMPARE(rendered.size(), QSize(48, 48));

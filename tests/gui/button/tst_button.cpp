@@ -200,6 +200,7 @@ void TestButton::windowLayout() {
     QCOMPARE(picture->pixmap().toImage(), m_button->picture2(KeyFace::OnRaised).toImage());
 
     QVERIFY(m_button->autoFillBackground());
+    m_button->show(); // the background is drawn when the button first appears
     const QBrush background = m_button->palette().brush(QPalette::Window);
     QCOMPARE(background.texture().size(), QSize(64, 64));
     const QImage stripes = background.texture().toImage();
