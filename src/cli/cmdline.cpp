@@ -169,4 +169,17 @@ std::optional<WakeOptions> wakeOptionsFrom(const QCommandLineParser& parser,
     return wake;
 }
 
+std::variant<QString, int> parseUrlCommand(QCommandLineParser& parser, const QString& name,
+                                           const QStringList& args, Options& options) {
+    parser.addPositionalArgument(QStringLiteral("URL"),
+                                 QStringLiteral("server URL (default: the stored one)"),
+                                 QStringLiteral("[URL]"));
+    if (const auto done = parseCommand(parser, {name, 0, 1}, args, options))
+        return *done;
+    const auto url = checkedServerUrl(parser.positionalArguments().value(0));
+    if (!url)
+        return int(UsageError);
+    return *url;
+}
+
 } // namespace pelorin::cli

@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include <optional>
+#include <variant>
 
 // What the commands share: parsing their own arguments, checking the server URL and the
 // magic-packet options, and writing results.
@@ -35,6 +36,11 @@ std::optional<int> parseCommand(QCommandLineParser& parser, const CommandSyntax&
 // The URL given on the command line, or else the stored server URL, when it is an http or
 // https address; otherwise nothing, and the reason went to standard error.
 std::optional<QString> checkedServerUrl(const QString& given = {});
+
+// Parses a command whose only argument is an optional server URL. The URL to use (the given or
+// the stored one), or the exit status when the command is not to go on.
+std::variant<QString, int> parseUrlCommand(QCommandLineParser& parser, const QString& name,
+                                           const QStringList& args, Options& options);
 
 // "on", "off" or "unknown": what a probe's answer says about the server.
 QString serverStateName(StatusWord word);

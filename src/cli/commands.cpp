@@ -155,21 +155,17 @@ int runStatus(const QStringList& args, Options options) {
     parser.setApplicationDescription(QStringLiteral(
         "Probes the TV server and prints its state: ON, OFF, PasswordRequired, WrongURL or "
         "BadConfigulation. Exit status 0 for ON, 1 for OFF, 3 otherwise."));
-    parser.addPositionalArgument(QStringLiteral("URL"),
-                                 QStringLiteral("server URL (default: the stored one)"),
-                                 QStringLiteral("[URL]"));
-    if (const auto done = parseCommand(parser, {QStringLiteral("status"), 0, 1}, args, options))
-        return *done;
-    const auto url = checkedServerUrl(parser.positionalArguments().value(0));
-    if (!url)
-        return UsageError;
+    const auto parsed = parseUrlCommand(parser, QStringLiteral("status"), args, options);
+    if (const int* exit = std::get_if<int>(&parsed))
+        return *exit;
+    const QString url = std::get<QString>(parsed);
 
     TextView view(options.quiet);
     ServerLink link(view);
-    const StatusWord word = link.CheckStatus(*url);
+    const StatusWord word = link.CheckStatus(url);
     if (options.json)
         printJson(
-            {{"status", statusWordText(word)}, {"server", serverStateName(word)}, {"url", *url}});
+            {{"status", statusWordText(word)}, {"server", serverStateName(word)}, {"url", url}});
     else
         out() << statusWordText(word) << Qt::endl;
     if (word == StatusWord::On)
@@ -181,18 +177,14 @@ int runMacs(const QStringList& args, Options options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Fetches the server's MAC addresses into Server/Mac-1 ... Mac-5 and prints them."));
-    parser.addPositionalArgument(QStringLiteral("URL"),
-                                 QStringLiteral("server URL (default: the stored one)"),
-                                 QStringLiteral("[URL]"));
-    if (const auto done = parseCommand(parser, {QStringLiteral("macs"), 0, 1}, args, options))
-        return *done;
-    const auto url = checkedServerUrl(parser.positionalArguments().value(0));
-    if (!url)
-        return UsageError;
+    const auto parsed = parseUrlCommand(parser, QStringLiteral("macs"), args, options);
+    if (const int* exit = std::get_if<int>(&parsed))
+        return *exit;
+    const QString url = std::get<QString>(parsed);
 
     TextView view(options.quiet);
     ServerLink link(view);
-    const bool stored = link.GetMacAddr(*url);
+    const bool stored = link.GetMacAddr(url);
     const QStringList macs = stored ? storedMacs() : QStringList();
     if (options.json)
         printJson({{"macs", QJsonArray::fromStringList(macs)}});
