@@ -78,6 +78,7 @@ HttpClient::Result HttpClient::fetch() {
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
     bool timedOut = false;
     connect(&deadline, &QTimer::timeout, &loop, [&] {
         timedOut = true;

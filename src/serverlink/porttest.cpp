@@ -21,6 +21,7 @@ bool PortTest::run(const Endpoint& endpoint, int waitMs) {
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
     connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     // Connected, refused, unreachable or cancelled: either way the wait is over.
     const auto onStateChange = connect(&m_socket, &QTcpSocket::stateChanged, &loop,
