@@ -3,7 +3,7 @@
 // (lamp and status text) changes.
 #include "cli/cmdline.h"
 #include "cli/commands.h"
-#include "cli/quitsignals.h"
+#include "common/quitsignals.h"
 #include "common/timing.h"
 #include "serverlink/monitor.h"
 

@@ -1,21 +1,15 @@
 // tvsim: the TV server simulator as a process, for demos and end-to-end tests. It prints one
 // "tvsim: listening url=... wol=..." line when ready, then one line per event.
 
+#include "common/quitsignals.h"
 #include "simulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -173,36 +167,6 @@ void logEvents(const tvsim::Simulator& simulator, const tvsim::Config& config) {
     });
 }
 
-#ifdef Q_OS_UNIX
-int signalPipe[2] = {-1, -1};
-
-extern "C" void onQuitSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-// Little is safe inside a signal handler, so it only writes to a socket pair and the event
-// loop, watching the other end, quits the application.
-void quitOnSignals(QCoreApplication& app) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    auto* const notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char byte = 0;
-        [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
-        app.quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = onQuitSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-#else
-void quitOnSignals(QCoreApplication&) {}
-#endif
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -236,7 +200,7 @@ int main(int argc, char* argv[]) {
         printLine(stderr, QStringLiteral("tvsim: %1").arg(simulator.errorString()));
         return 1;
     }
-    quitOnSignals(app);
+    pelorin::callOnQuitSignals(&app, [&app] { app.quit(); });
     printLine(stdout, QStringLiteral("tvsim: listening url=%1 wol=%2")
                           .arg(simulator.url(), joinedPorts(simulator.wolPorts())));
     if (!options.quiet) {

@@ -1,4 +1,4 @@
-#include "cli/quitsignals.h"
+#include "common/quitsignals.h"
 
 #ifdef Q_OS_UNIX
 
@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace pelorin::cli {
+namespace pelorin {
 
 namespace {
 
@@ -40,14 +40,14 @@ void callOnQuitSignals(QObject* context, std::function<void()> onQuit) {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-} // namespace pelorin::cli
+} // namespace pelorin
 
 #else
 
-namespace pelorin::cli {
+namespace pelorin {
 
 void callOnQuitSignals(QObject*, std::function<void()>) {}
 
-} // namespace pelorin::cli
+} // namespace pelorin
 
 #endif
