@@ -43,18 +43,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A screen of our own: Xvfb picks a free display number and reports it once it is ready; it
-# must not start over between two programs (-noreset).
-exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 800x600x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec {display_fd}>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-done
-[ -s "$work/display" ] || { echo "bench: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$(head -n 1 "$work/display")
+# A screen of our own, which must not start over between two programs.
+. "$(dirname "$0")/../scripts/lib/private-screen.sh"
+start_private_screen "$work" || { echo "bench: Xvfb did not start" >&2; exit 1; }
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"

@@ -26,19 +26,8 @@ end_screen() {
 }
 trap end_screen EXIT
 
-# -displayfd: Xvfb picks a free display and reports it once it accepts connections. -noreset:
-# it must not start over when its last client leaves.
-exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 800x600x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec {display_fd}>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.05
-done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=:$(head -n 1 "$work/display")
+. "$(dirname "$0")/../../scripts/lib/private-screen.sh"
+start_private_screen "$work" || { echo "FAIL: Xvfb did not start"; exit 1; }
 
 pids=() # processes this scenario started, newest last
 
