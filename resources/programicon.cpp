@@ -1,24 +1,51 @@
 #include "programicon.h"
 
+#include <QImageReader>
 #include <QSize>
 
+#include <algorithm>
 #include <array>
 
 namespace pelorin {
 
+namespace {
+
+// The pictures rendered from pelorin.svg by icons/make-icons.sh.
+constexpr std::array PictureSizes{16, 32, 48, 256};
+// A window icon goes to the window system in every size it holds, when the window is made, so
+// it holds only the sizes title bars, taskbars and task switchers use: decoding and sending the
+// 256-pixel picture would cost each start a millisecond and a quarter of a megabyte.
+constexpr std::array WindowIconSizes{16, 32, 48};
+
+// The reader is told the format and not to guess it: guessing asks every image format plugin,
+// which loads them all (and the SVG module with them) for pictures that are known to be PNG.
+QPixmap picture(int size) {
+    QImageReader reader(QStringLiteral(":/icons/pelorin-%1.png").arg(size), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+} // namespace
+
 QIcon programIcon() {
-    // Pictures rendered from pelorin.svg by icons/make-icons.sh. QIcon loads a file only when a
-    // size near it is asked for, so start-up pays for none of them and nothing parses SVG.
-    constexpr std::array Sizes{16, 32, 48, 256};
     QIcon icon;
-    for (const int size : Sizes)
-        icon.addFile(QStringLiteral(":/icons/pelorin-%1.png").arg(size), QSize(size, size));
+    for (const int size : WindowIconSizes)
+        icon.addPixmap(picture(size));
     return icon;
 }
 
 QPixmap programPixmap(int size, qreal devicePixelRatio) {
     const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-    return programIcon().pixmap(QSize(size, size), ratio);
+    const int pixels = qRound(size * ratio);
+    // The smallest picture at least as large as asked, scaled down: scaling up would blur it.
+    const auto* const fitting =
+        std::find_if(PictureSizes.begin(), PictureSizes.end(),
+                     [pixels](int available) { return available >= pixels; });
+    QPixmap pixmap = picture(fitting == PictureSizes.end() ? PictureSizes.back() : *fitting);
+    if (pixmap.width() != pixels)
+        pixmap = pixmap.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 } // namespace pelorin

@@ -207,8 +207,11 @@ private slots:
         const QImage rendered = programPixmap(48).toImage();
         QCOMPARE(rendered.pixelColor(0, 47).alpha(), 0);
         QCOMPARE(rendered.pixelColor(24, 20).alpha(), 255);
-        QCOMPARE(programPixmap(48, 2.0).size(), QSize(96, 96));
-        QVERIFY(programIcon().availableSizes().contains(QSize(256, 256)));
+        // Sharp at twice the density: drawn from the 256-pixel picture, not the 48 scaled up.
+        const QPixmap dense = programPixmap(48, 2.0);
+        QCOMPARE(dense.size(), QSize(96, 96));
+        QCOMPARE(dense.deviceIndependentSize(), QSizeF(48, 48));
+        QCOMPARE(programIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
 
         frmAbout* const box = openBox();
         QVERIFY(box);
