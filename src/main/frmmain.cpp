@@ -4,6 +4,7 @@
 #include "about/help.h"
 #include "common/shared_state.h"
 #include "common/timing.h"
+#include "common/ui/fonts.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
@@ -134,7 +135,7 @@ void frmMain::buildWindow() {
     txtLamp->setReadOnly(true);
     txtLamp->setFocusPolicy(Qt::NoFocus);
     txtLamp->setFrame(false);
-    txtLamp->setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 4));
+    txtLamp->setFont(ui::formFont(4));
     txtLamp->setAutoFillBackground(true);
     txtLamp->setAccessibleName(QStringLiteral("ランプ"));
     setLamp(White);
