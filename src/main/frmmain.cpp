@@ -27,6 +27,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace pelorin {
 
 namespace {
@@ -54,6 +56,26 @@ bool configurationMissing() {
             ReadIni(ini::Server, ini::Mac).isEmpty());
 }
 
+// More than one server URL is registered: start-up asks which one to use before it probes.
+// The file is read once, not once for each of the hundred slots.
+bool severalServersRegistered() {
+    const QList<IniFile::Entry> entries = IniFile(settingsFilePath()).entries();
+    return std::any_of(entries.begin(), entries.end(), [](const IniFile::Entry& entry) {
+        if (entry.value.isEmpty() || entry.section.compare(ini::Server, Qt::CaseInsensitive) != 0)
+            return false;
+        for (int n = 2; n <= ini::ListSlots; ++n) {
+            if (entry.key.compare(ini::listKey(n), Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    });
+}
+
+// Init goes straight to the status probe of the stored URL, with no dialog before it.
+bool startupProbesAtOnce() {
+    return !ReadIni(ini::Server, ini::URL).isEmpty() && !severalServersRegistered();
+}
+
 bool isOnOrOff(StatusWord word) {
     return word == StatusWord::On || word == StatusWord::Off;
 }
@@ -69,6 +91,13 @@ QString instanceLockPath(const QString& settingsPath) {
 }
 
 frmMain::frmMain() : m_link(*this), m_monitor(m_link, *this), m_commands(m_link, *this) {
+    // The instance check and the first status request come before the window is built: the
+    // answer travels while the window is laid out, and a second instance asks the server
+    // nothing. Form_Load reports the check's result in its place.
+    m_anotherInstance = anotherInstanceRunning();
+    if (!m_anotherInstance && startupProbesAtOnce())
+        m_link.prefetchStatus(ReadIni(ini::Server, ini::URL));
+
     setWindowTitle(Caption);
     setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -199,7 +228,7 @@ bool frmMain::endProgram() {
 }
 
 bool frmMain::Form_Load() {
-    if (anotherInstanceRunning()) {
+    if (m_anotherInstance) {
         ui::showMessage(MessageIcon::Exclamation, QStringLiteral("既に起動しています。"));
         return endProgram();
     }
@@ -243,9 +272,7 @@ void frmMain::Init() {
         endProgram();
         return;
     }
-    for (int n = 2; n <= ini::ListSlots; ++n) {
-        if (ReadIni(ini::Server, ini::listKey(n)).isEmpty())
-            continue;
+    if (severalServersRegistered()) {
         showMessage(MessageIcon::Information,
                     QStringLiteral("2件以上のURLが登録されています。接続先を選択してください。"));
         shared().ChoosingServer = true;
@@ -253,7 +280,6 @@ void frmMain::Init() {
         shared().ChoosingServer = false;
         if (m_ended)
             return;
-        break;
     }
 
     Lamp_BLINK();

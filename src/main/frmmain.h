@@ -33,6 +33,8 @@ public:
     static constexpr QRgb White = 0xffffff;
     static constexpr QRgb Red = 0xff0000;
 
+    // Builds the window. Before that it checks for another instance and, when start-up will
+    // probe the stored URL at once, sends that request so its answer travels meanwhile.
     frmMain();
     ~frmMain() override;
 
@@ -118,6 +120,7 @@ private:
     PowerCommands m_commands;
     std::unique_ptr<frmDesign> m_design;
     std::unique_ptr<QLockFile> m_instanceLock;
+    bool m_anotherInstance = false;
     QRadioButton* m_commandOption = nullptr; // the option whose command is running
     bool m_ended = false;
 };

@@ -3,6 +3,7 @@
 #include "common/timing.h"
 
 #include <QAuthenticator>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -10,6 +11,8 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace pelorin {
 
@@ -21,7 +24,45 @@ bool isTransportError(QNetworkReply::NetworkError error) {
     return error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
 }
 
+bool isHttpAddress(const QUrl& url) {
+    return url.isValid() && !url.host().isEmpty() &&
+           (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+}
+
 } // namespace
+
+// One GET under way: its reply, what has been read of it so far, and what it was sent for.
+struct HttpClient::Request {
+    QPointer<QNetworkReply> reply;
+    QUrl url;
+    QString userName;
+    QString password;
+    QElapsedTimer age;
+    Result result;
+    bool timedOut = false;
+
+    Request() = default;
+    Request(const Request&) = delete;
+    Request& operator=(const Request&) = delete;
+    // A request dropped before its answer was taken is called off.
+    ~Request() {
+        if (!reply)
+            return;
+        reply->disconnect();
+        reply->abort();
+        reply->deleteLater();
+    }
+
+    void readAvailable() {
+        result.body += reply->read(BodyCapBytes - result.body.size());
+        if (result.body.size() >= BodyCapBytes &&
+            (reply->bytesAvailable() > 0 || !reply->isFinished())) {
+            // Enough of any page to classify it; the rest is not worth waiting for.
+            result.truncated = true;
+            reply->abort();
+        }
+    }
+};
 
 HttpClient::HttpClient(QObject* parent) : QObject(parent) {
     // The TV server sits on the home network; a desktop proxy setting must not divert or block it.
@@ -56,49 +97,79 @@ void HttpClient::setPassword(const QString& password) {
     m_manager.clearAccessCache();
 }
 
+HttpClient::~HttpClient() = default;
+
 HttpClient::Result HttpClient::fetch() {
-    Result result;
     const QUrl url(m_url, QUrl::TolerantMode);
     if (m_busy) {
-        result.error = QStringLiteral("another request is under way");
-        return result;
+        Result refused;
+        refused.error = QStringLiteral("another request is under way");
+        return refused;
     }
-    if (!url.isValid() || url.host().isEmpty() ||
-        (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))) {
-        result.error = QStringLiteral("not an http address: %1").arg(m_url);
-        return result;
+    std::unique_ptr<Request> request = takePrefetched(url);
+    if (!request && !isHttpAddress(url)) {
+        Result refused;
+        refused.error = QStringLiteral("not an http address: %1").arg(m_url);
+        return refused;
     }
-
     m_busy = true;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    QPointer<QNetworkReply> reply = m_manager.get(request);
+    if (!request)
+        request = send(url);
+    Result result = await(*request);
+    m_busy = false;
+    return result;
+}
 
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
-    bool timedOut = false;
-    connect(&deadline, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        reply->abort();
-    });
-    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        const qint64 room = BodyCapBytes - result.body.size();
-        result.body += reply->read(room);
-        if (result.body.size() >= BodyCapBytes &&
-            (reply->bytesAvailable() > 0 || !reply->isFinished())) {
-            // Enough of any page to classify it; the rest is not worth waiting for.
-            result.truncated = true;
+void HttpClient::prefetch() {
+    const QUrl url(m_url, QUrl::TolerantMode);
+    if (m_busy || !isHttpAddress(url))
+        return;
+    m_prefetched = send(url);
+}
+
+std::unique_ptr<HttpClient::Request> HttpClient::takePrefetched(const QUrl& url) {
+    std::unique_ptr<Request> request = std::move(m_prefetched);
+    if (request && request->url == url && request->userName == m_userName &&
+        request->password == m_password)
+        return request;
+    return nullptr; // one sent for another address or other credentials is called off
+}
+
+std::unique_ptr<HttpClient::Request> HttpClient::send(const QUrl& url) {
+    auto request = std::make_unique<Request>();
+    request->url = url;
+    request->userName = m_userName;
+    request->password = m_password;
+    QNetworkRequest networkRequest(url);
+    networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                                QNetworkRequest::AlwaysNetwork);
+    request->age.start();
+    request->reply = m_manager.get(networkRequest);
+    Request* const pending = request.get();
+    connect(request->reply, &QNetworkReply::readyRead, request->reply,
+            [pending] { pending->readAvailable(); });
+    return request;
+}
+
+HttpClient::Result HttpClient::await(Request& request) {
+    QNetworkReply* const reply = request.reply;
+    if (!reply->isFinished()) {
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
+        connect(&deadline, &QTimer::timeout, &loop, [&] {
+            request.timedOut = true;
             reply->abort();
-        }
-    });
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    deadline.start(timing::scaled(RequestTimeoutMs));
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        });
+        connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        deadline.start(static_cast<int>(
+            std::max<qint64>(0, timing::scaled(RequestTimeoutMs) - request.age.elapsed())));
+        if (!reply->isFinished())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 
+    Result& result = request.result;
     // An aborted reply (time-out) is closed: there is nothing left to read from it.
     if (!result.truncated && reply->isOpen())
         result.body += reply->read(BodyCapBytes - result.body.size());
@@ -106,7 +177,7 @@ HttpClient::Result HttpClient::fetch() {
     const QNetworkReply::NetworkError error = reply->error();
     if (result.truncated) {
         result.ok = true;
-    } else if (timedOut) {
+    } else if (request.timedOut) {
         result.error = QStringLiteral("no answer within %1 s").arg(RequestTimeoutMs / 1000);
     } else if (isTransportError(error) || !status.isValid()) {
         result.error = reply->errorString();
@@ -117,9 +188,10 @@ HttpClient::Result HttpClient::fetch() {
         result.httpStatus = status.toInt();
     else
         result.body.clear();
+    reply->disconnect();
     reply->deleteLater();
-    m_busy = false;
-    return result;
+    request.reply = nullptr;
+    return std::move(result);
 }
 
 } // namespace pelorin

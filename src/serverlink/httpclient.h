@@ -4,6 +4,9 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
+#include <QUrl>
+
+#include <memory>
 
 namespace pelorin {
 
@@ -25,6 +28,7 @@ public:
     };
 
     explicit HttpClient(QObject* parent = nullptr);
+    ~HttpClient() override;
 
     void setUrl(const QString& url) { m_url = url; }
     const QString& url() const { return m_url; }
@@ -38,8 +42,19 @@ public:
     Result fetch();
     bool isBusy() const { return m_busy; }
 
+    // Sends the GET that the next fetch will ask for, without waiting for it: that fetch takes
+    // this request's answer (its time-out counted from now) when the address and credentials
+    // are still the same, and otherwise drops it and asks anew.
+    void prefetch();
+
 private:
+    struct Request;
+    std::unique_ptr<Request> send(const QUrl& url);
+    std::unique_ptr<Request> takePrefetched(const QUrl& url);
+    Result await(Request& request);
+
     QNetworkAccessManager m_manager;
+    std::unique_ptr<Request> m_prefetched;
     QString m_url;
     QString m_userName;
     QString m_password;

@@ -29,6 +29,11 @@ StatusWord ServerLink::CheckStatus_Silent(const QString& url) {
     return probe(url);
 }
 
+void ServerLink::prefetchStatus(const QString& url) {
+    prepareRequest(url);
+    m_client.prefetch();
+}
+
 HttpClient::Result ServerLink::fetchPage(const QString& address) {
     prepareRequest(address);
     HttpClient::Result answer = m_client.fetch();

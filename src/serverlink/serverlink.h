@@ -20,6 +20,10 @@ public:
     StatusWord CheckStatus(const QString& url);
     StatusWord CheckStatus_Silent(const QString& url);
 
+    // Sends the request the next CheckStatus of `url` makes, without waiting: that probe then
+    // takes its answer, so the answer can travel while the caller does other work.
+    void prefetchStatus(const QString& url);
+
     // Asks the server for its adapters' MAC addresses and keeps up to five in Mac-1 ... Mac-5.
     // True when at least one address was stored. A failed request leaves the stored addresses
     // alone and tells the user.

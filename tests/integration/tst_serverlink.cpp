@@ -5,6 +5,7 @@
 #include "common/timing.h"
 #include "serverlink/porttest.h"
 #include "serverlink/serverlink.h"
+#include "serverlink/serverurl.h"
 #include "serverlink/wakeonlan.h"
 #include "settings/settings.h"
 #include "simulator.h"
@@ -14,6 +15,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace pelorin;
 
@@ -44,6 +46,7 @@ private Q_SLOTS:
     void failedProbeKeepsPreviousBody();
     void credentialsPersistBetweenRequests();
     void clientLimits();
+    void earlyRequestTakenOrCalledOff();
     void macRetrieval();
     void macRetrievalFailureKeepsAddresses();
     void magicPacketsReachListener();
@@ -68,46 +71,32 @@ void ServerLinkTest::probeAgainstServer_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("word");
-    QTest::newRow("title page") << "none"
-                                << ""
-                                << "secret"
-                                << "ON";
-    QTest::newRow("wrong password") << "none"
-                                    << ""
-                                    << "wrong"
-                                    << "PasswordRequired";
-    QTest::newRow("401 without challenge") << "401-nochallenge"
-                                           << ""
-                                           << "secret"
-                                           << "PasswordRequired";
-    QTest::newRow("unknown page") << "none"
-                                  << "/nothing"
-                                  << "secret"
-                                  << "WrongURL";
-    QTest::newRow("empty body") << "empty"
-                                << ""
-                                << "secret"
-                                << "OFF";
-    QTest::newRow("garbage") << "garbage"
-                             << ""
-                             << "secret"
-                             << "BadConfigulation";
-    QTest::newRow("hang") << "hang"
-                          << ""
-                          << "secret"
-                          << "OFF";
-    QTest::newRow("reset") << "reset"
-                           << ""
-                           << "secret"
-                           << "OFF";
-    QTest::newRow("redirect loop") << "redirect-loop"
-                                   << ""
-                                   << "secret"
-                                   << "OFF";
-    QTest::newRow("huge body") << "huge"
-                               << ""
-                               << "secret"
-                               << "BadConfigulation";
+    QTest::addColumn<bool>("sentEarly"); // the request went out before the probe waited for it
+    struct Row {
+        const char* name;
+        const char* fault;
+        const char* page;
+        const char* password;
+        const char* word;
+    };
+    const Row rows[] = {
+        {"title page", "none", "", "secret", "ON"},
+        {"wrong password", "none", "", "wrong", "PasswordRequired"},
+        {"401 without challenge", "401-nochallenge", "", "secret", "PasswordRequired"},
+        {"unknown page", "none", "/nothing", "secret", "WrongURL"},
+        {"empty body", "empty", "", "secret", "OFF"},
+        {"garbage", "garbage", "", "secret", "BadConfigulation"},
+        {"hang", "hang", "", "secret", "OFF"},
+        {"reset", "reset", "", "secret", "OFF"},
+        {"redirect loop", "redirect-loop", "", "secret", "OFF"},
+        {"huge body", "huge", "", "secret", "BadConfigulation"},
+    };
+    for (const Row& row : rows) {
+        for (const bool sentEarly : {false, true}) {
+            QTest::addRow("%s%s", row.name, sentEarly ? ", sent early" : "")
+                << row.fault << row.page << row.password << row.word << sentEarly;
+        }
+    }
 }
 
 void ServerLinkTest::probeAgainstServer() {
@@ -115,6 +104,7 @@ void ServerLinkTest::probeAgainstServer() {
     QFETCH(QString, page);
     QFETCH(QString, password);
     QFETCH(QString, word);
+    QFETCH(bool, sentEarly);
     tvsim::Config config;
     config.userName = QStringLiteral("user");
     config.password = QStringLiteral("secret");
@@ -124,6 +114,11 @@ void ServerLinkTest::probeAgainstServer() {
     WriteIni(ini::Server, ini::Password, password);
 
     ServerLink link(m_view);
+    if (sentEarly) {
+        // As at start-up: the request is sent, then the caller is busy without an event loop.
+        link.prefetchStatus(simulator->url() + page);
+        QThread::msleep(20);
+    }
     const StatusWord status = link.CheckStatus(simulator->url() + page);
     QCOMPARE(statusWordText(status), word);
     QCOMPARE(shared().LastProbeON, word == QLatin1String("ON"));
@@ -192,6 +187,36 @@ void ServerLinkTest::clientLimits() {
     QVERIFY(!client.fetch().ok);
     client.setUrl(QStringLiteral("not a url"));
     QVERIFY(!client.fetch().ok);
+}
+
+void ServerLinkTest::earlyRequestTakenOrCalledOff() {
+    timing::setScale(0.05);
+    tvsim::Config config;
+    config.macBodyOverride = QStringLiteral("A:00-11-22-33-44-55|tail");
+    const auto simulator = startSimulator(config);
+    HttpClient client;
+    client.setUrl(simulator->url());
+    client.prefetch();
+    QTRY_COMPARE(simulator->requests().size(), 1); // on its way with nobody waiting
+    QVERIFY(client.fetch().ok);
+    QCOMPARE(simulator->requests().size(), 1); // its answer was taken, not asked for again
+
+    // The address changed before the fetch: the early request is called off, the new one asked.
+    client.prefetch();
+    client.setUrl(pageAddress(simulator->url(), QStringLiteral("GetMacAddr.asp")));
+    const HttpClient::Result mac = client.fetch();
+    QVERIFY(mac.ok);
+    QCOMPARE(mac.body, QByteArray("A:00-11-22-33-44-55|tail"));
+
+    // The time-out runs from when the request was sent, not from when its answer is awaited.
+    simulator->setFault(tvsim::Fault::Hang);
+    client.prefetch();
+    const int timeoutMs = timing::scaled(HttpClient::RequestTimeoutMs);
+    QTest::qWait(timeoutMs * 6 / 10);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!client.fetch().ok);
+    QVERIFY(clock.elapsed() < timeoutMs * 9 / 10);
 }
 
 void ServerLinkTest::macRetrieval() {
