@@ -1,5 +1,6 @@
 #include "common/timing.h"
 #include "common/ui/fonts.h"
+#include "common/ui/formstyle.h"
 #include "main/frmmain.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     // The program ends only through the main window's close or a fatal start-up step; hiding
     // the main window behind the floating button must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new pelorin::ui::FormStyle);
     QApplication::setFont(pelorin::ui::formFont());
     pelorin::timing::applyScaleFromEnvironment();
 

@@ -3,12 +3,15 @@
 #include "harness.h"
 
 #include "button/frmdesign.h"
+#include "common/ui/formstyle.h"
 
 #include <QAction>
 #include <QFile>
+#include <QGroupBox>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QTest>
 
 using namespace pelorin;
@@ -35,6 +38,7 @@ private Q_SLOTS:
     void floatingButtonChosenAtStart();
     void positionRestoredAndSaved();
     void windowLayoutAndMenus();
+    void formStyleDrawsAsFusion();
     void lampBlinksAndSettles();
     void monitorFollowsServer();
     void menuCommands();
@@ -286,6 +290,31 @@ void MainWindowTest::windowLayoutAndMenus() {
     QCOMPARE(captions,
              (QStringList{"設定(&S)", "TVサーバーの指定(&L)", "-", "アイコン表示(&I)", "ヘルプ(&H)",
                           "目次とキーワード(&C)", "-", "バージョン情報(&A)"}));
+}
+
+// The program's style reads some stock pictures itself; what it draws must not differ by a
+// pixel from what the Fusion style draws.
+void MainWindowTest::formStyleDrawsAsFusion() {
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
+    ui::FormStyle form;
+    QCOMPARE(form.baseStyle()->name(), QStringLiteral("fusion")); // offscreen: Fusion underneath
+
+    const auto arrow = [](const QStyle& style, int size) {
+        return style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+            .pixmap(size)
+            .toImage();
+    };
+    for (const int size : {8, 16, 32})
+        QCOMPARE(arrow(form, size), arrow(*fusion, size));
+
+    for (const QString& title : {QString(), QStringLiteral("認証が必要な場合")}) {
+        QGroupBox box(title);
+        box.resize(121, 49);
+        box.setStyle(fusion.get());
+        const QImage expected = box.grab().toImage();
+        box.setStyle(&form);
+        QCOMPARE(box.grab().toImage(), expected);
+    }
 }
 
 void MainWindowTest::lampBlinksAndSettles() {
