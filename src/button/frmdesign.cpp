@@ -100,12 +100,15 @@ void frmDesign::showEvent(QShowEvent* event) {
         setPalette(background);
         m_backgroundDrawn = true;
     }
+    Picture1->setPixmap(picture2(m_face));
     QWidget::showEvent(event);
 }
 
 void frmDesign::setFace(KeyFace face) {
     m_face = face;
-    Picture1->setPixmap(picture2(face));
+    // A hidden button (the usual case: the main window is up) gets its picture when it shows.
+    if (isVisible())
+        Picture1->setPixmap(picture2(face));
     const bool on = face == KeyFace::OnRaised || face == KeyFace::OnPressed;
     Picture1->setAccessibleDescription(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
 }

@@ -140,8 +140,12 @@ void TestButton::facesAndCursor() {
         QVERIFY2(!images.contains(image), "every face is a different picture");
         images.append(image);
     }
+    // The picture follows the face once the button shows, and at once while it is shown.
     m_button->setFace(KeyFace::OffPressed);
+    m_button->show();
     QCOMPARE(m_button->picture1()->pixmap().toImage(), images.at(3));
+    m_button->setFace(KeyFace::OnRaised);
+    QCOMPARE(m_button->picture1()->pixmap().toImage(), images.at(0));
 
     const QCursor hand = keyfaces::grabCursor();
     QCOMPARE(hand.pixmap().size(), QSize(32, 32));
