@@ -184,7 +184,8 @@ void frmMain::buildWindow() {
             Option2_Click();
     });
 
-    // Kept out of sight past the right edge: it only holds the last response text.
+    // Never shown: it only holds the last response text. Hidden, it is neither styled nor laid
+    // out when the window shows or a page arrives.
     txtInet = new QPlainTextEdit(QStringLiteral("txtInet"), client);
     txtInet->setObjectName(QStringLiteral("txtInet"));
     txtInet->setGeometry(twips::rect(2760, 0, 3015, 975));
@@ -194,6 +195,7 @@ void frmMain::buildWindow() {
     txtInet->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_inetPage = txtInet->toPlainText();
     txtInet->setAccessibleName(QStringLiteral("応答"));
+    txtInet->setVisible(false);
 
     StatusBar1Panel1 = new QLabel(this);
     StatusBar1Panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));

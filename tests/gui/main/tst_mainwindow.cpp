@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyleFactory>
@@ -281,6 +282,7 @@ void MainWindowTest::windowLayoutAndMenus() {
     QCOMPARE(window.width(), 136);
     QCOMPARE(window.centralWidget()->height() + window.statusBar()->height(), 72);
     QVERIFY(!window.option1()->isEnabled() && !window.option2()->isEnabled());
+    QVERIFY(window.findChild<QPlainTextEdit*>(QStringLiteral("txtInet"))->isHidden());
     QStringList captions;
     for (QAction* top : window.menuBar()->actions()) {
         captions.append(top->text());
