@@ -336,6 +336,14 @@ private:
     int m_requests = 0;
 };
 
+std::vector<double> pairedRatios(const std::vector<double>& pelorin,
+                                 const std::vector<double>& bare) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < std::min(pelorin.size(), bare.size()); ++i)
+        ratios.push_back(bare[i] > 0 ? pelorin[i] / bare[i] : 0);
+    return ratios;
+}
+
 void printFigure(const char* name, const std::vector<double>& values) {
     std::printf("figure %s %.4f\n", name, median(values));
 }
@@ -379,5 +387,12 @@ int main(int argc, char* argv[]) {
     printFigure("pelorin_idle_cpu_s", figures.pelorinIdleCpuS);
     printFigure("bare_cpu_to_paint_ms", figures.bareCpuToPaintMs);
     printFigure("pelorin_cpu_to_status_ms", figures.pelorinCpuToStatusMs);
+    // Each Pelorin start is compared with the bare start just before it: the machine's pace
+    // drifts over a run, and a pair measured seconds apart shares it.
+    printFigure("first_request_ratio",
+                pairedRatios(figures.pelorinFirstRequestMs, figures.bareFirstPaintMs));
+    printFigure("status_shown_ratio",
+                pairedRatios(figures.pelorinStatusShownMs, figures.bareFirstPaintMs));
+    printFigure("peak_rss_ratio", pairedRatios(figures.pelorinPeakRssKib, figures.barePeakRssKib));
     return 0;
 }
