@@ -12,6 +12,10 @@ int main(int argc, char* argv[]) {
     // The program ends only through the main window's close or a fatal start-up step; hiding
     // the main window behind the floating button must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The menus stay in the window, as the form lays them out, even on desktops that offer a
+    // global menu bar; asking the desktop bus whether one is offered also costs each start a
+    // millisecond or more.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication::setStyle(new pelorin::ui::FormStyle);
     QApplication::setFont(pelorin::ui::formFont());
     pelorin::timing::applyScaleFromEnvironment();
