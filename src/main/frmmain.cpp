@@ -71,9 +71,11 @@ bool severalServersRegistered() {
     });
 }
 
-// Init goes straight to the status probe of the stored URL, with no dialog before it.
-bool startupProbesAtOnce() {
-    return !ReadIni(ini::Server, ini::URL).isEmpty() && !severalServersRegistered();
+// The stored URL when Init goes straight to its status probe, with no dialog before it;
+// empty otherwise.
+QString urlProbedAtOnce() {
+    const QString url = ReadIni(ini::Server, ini::URL);
+    return url.isEmpty() || severalServersRegistered() ? QString() : url;
 }
 
 bool isOnOrOff(StatusWord word) {
@@ -95,8 +97,10 @@ frmMain::frmMain() : m_link(*this), m_monitor(m_link, *this), m_commands(m_link,
     // answer travels while the window is laid out, and a second instance asks the server
     // nothing. Form_Load reports the check's result in its place.
     m_anotherInstance = anotherInstanceRunning();
-    if (!m_anotherInstance && startupProbesAtOnce())
-        m_link.prefetchStatus(ReadIni(ini::Server, ini::URL));
+    if (!m_anotherInstance) {
+        if (const QString url = urlProbedAtOnce(); !url.isEmpty())
+            m_link.prefetchStatus(url);
+    }
 
     setWindowTitle(Caption);
     setWindowIcon(programIcon());
