@@ -17,12 +17,8 @@ constexpr std::array PictureSizes{16, 32, 48, 256};
 // 256-pixel picture would cost each start a millisecond and a quarter of a megabyte.
 constexpr std::array WindowIconSizes{16, 32, 48};
 
-// The reader is told the format and not to guess it: guessing asks every image format plugin,
-// which loads them all (and the SVG module with them) for pictures that are known to be PNG.
 QPixmap picture(int size) {
-    QImageReader reader(QStringLiteral(":/icons/pelorin-%1.png").arg(size), "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    return pngPicture(QStringLiteral(":/icons/pelorin-%1.png").arg(size));
 }
 
 } // namespace
@@ -46,6 +42,12 @@ QPixmap programPixmap(int size, qreal devicePixelRatio) {
         pixmap = pixmap.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
+}
+
+QPixmap pngPicture(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 } // namespace pelorin

@@ -1,7 +1,8 @@
 #include "common/ui/formstyle.h"
 
+#include "programicon.h"
+
 #include <QGroupBox>
-#include <QImageReader>
 #include <QPainter>
 #include <QStyleOption>
 #include <qdrawutil.h>
@@ -12,11 +13,9 @@ namespace {
 
 const QString StockPictures = QStringLiteral(":/qt-project.org/styles/commonstyle/images/");
 
-// One of Qt's own pictures, read with its format named rather than guessed.
+// One of Qt's own pictures.
 QPixmap stockPicture(const QString& name) {
-    QImageReader reader(StockPictures + name, "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    return pngPicture(StockPictures + name);
 }
 
 // How the Fusion style lays its group box frame picture out: the rounded corners are the

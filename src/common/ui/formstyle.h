@@ -7,9 +7,8 @@ namespace pelorin::ui {
 
 // The platform's own style, except that the stock pictures the main window needs before its
 // first paint (the menu bar's overflow arrow and, in the Fusion style, the frame of a group box
-// without a title) are read as the PNGs they are. The stock way guesses each picture's format
-// by loading every image format plugin, and the SVG module with them: a millisecond and a third
-// of a megabyte of every start.
+// without a title) are read as the PNGs they are (pngPicture), not with the stock format
+// guessing that loads every image format plugin.
 class FormStyle final : public QProxyStyle {
 public:
     QIcon standardIcon(StandardPixmap which, const QStyleOption* option = nullptr,
