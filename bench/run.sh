@@ -72,7 +72,7 @@ awk '$1 == "figure" { values[$2] = values[$2] " " $3 }
          }
      }' "$work/inprocess" >>"$figures"
 
-qt=$(qtpaths6 --qt-version 2>/dev/null || qmake6 -query QT_VERSION 2>/dev/null || echo unknown)
+qt=$(qtpaths6 --qt-version 2>/dev/null || echo unknown)
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 echo
 echo "Machine: $(nproc) CPUs, ${cpu:-unknown CPU}, Qt $qt, load average $(cut -d' ' -f1-3 /proc/loadavg)"

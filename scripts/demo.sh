@@ -58,7 +58,7 @@ sleep 1
 "$work/Pelorin" &
 pids+=($!)
 sleep 3
-shot() { import -window root -crop 220x120+0+0 "$shots/$1.png"; echo "  saved demo-screens/$1.png"; }
+shot() { "$bin/x11probe" shot "$shots/$1.png" 220x120; echo "  saved demo-screens/$1.png"; }
 window=$(xdotool search --sync --name 'ペロリン' | head -n 1)
 xdotool windowmove "$window" 0 0
 sleep 0.5

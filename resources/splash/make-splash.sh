@@ -11,4 +11,4 @@ trap 'rm -rf "$work"' EXIT
 cmake -S "$here/painter" -B "$work" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$work" >/dev/null
 QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$work/splashpainter" "$out"
-file "$out" 2>/dev/null || ls -l "$out"
+ls -l "$out"

@@ -3,6 +3,10 @@
 //                       ID PID TYPE X Y WIDTH HEIGHT NAME  (TYPE: normal, dialog, ..., popup)
 //   x11probe lamp ID    green, white or red and where in the window, or none
 //   x11probe close ID   asks the window to close (WM_DELETE_WINDOW)
+//   x11probe shot FILE WIDTHxHEIGHT   saves the screen's top-left corner as a PNG picture
+
+#include <QImage>
+#include <QString>
 
 #include <xcb/xcb.h>
 
@@ -90,6 +94,19 @@ int list() {
     return 0;
 }
 
+// A part of the screen as 32-bit pixels (blue, green, red, unused); nullptr when it cannot be read.
+Reply<xcb_get_image_reply_t> screenArea(int x, int y, int width, int height) {
+    Reply<xcb_get_image_reply_t> image(
+        xcb_get_image_reply(c,
+                            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, int16_t(x),
+                                          int16_t(y), uint16_t(width), uint16_t(height), ~0U),
+                            nullptr));
+    if (!image || image->depth != 24 ||
+        xcb_get_image_data_length(image.get()) != width * height * 4)
+        return nullptr;
+    return image;
+}
+
 // The lamp is a 9-pixel square of pure green, white or red in the leftmost 30 pixels of the
 // main window: the only place there where a 7-pixel square of one of those colours can be.
 int lamp(xcb_window_t id) {
@@ -98,13 +115,8 @@ int lamp(xcb_window_t id) {
     if (!box)
         return 1;
     const int width = std::min(30, int(box->width)), height = box->height;
-    const Reply<xcb_get_image_reply_t> image(
-        xcb_get_image_reply(c,
-                            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, box->x, box->y,
-                                          uint16_t(width), uint16_t(height), ~0U),
-                            nullptr));
-    if (!image || image->depth != 24 ||
-        xcb_get_image_data_length(image.get()) != width * height * 4)
+    const auto image = screenArea(box->x, box->y, width, height);
+    if (!image)
         return 1;
     const uint8_t* const data = xcb_get_image_data(image.get());
     const auto at = [&](int x, int y) {
@@ -132,6 +144,18 @@ int lamp(xcb_window_t id) {
     return 0;
 }
 
+int shot(const char* file, const char* size) {
+    int width = 0, height = 0;
+    if (std::sscanf(size, "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0)
+        return 2;
+    const auto image = screenArea(0, 0, width, height);
+    if (!image)
+        return 1;
+    const QImage picture(xcb_get_image_data(image.get()), width, height, width * 4,
+                         QImage::Format_RGB32);
+    return picture.save(QString::fromLocal8Bit(file), "PNG") ? 0 : 1;
+}
+
 int close(xcb_window_t id) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
@@ -151,9 +175,10 @@ int close(xcb_window_t id) {
 
 int main(int argc, char* argv[]) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (argc != (command == "list" ? 2 : 3) ||
-        (command != "list" && command != "lamp" && command != "close")) {
-        std::fputs("usage: x11probe list | lamp ID | close ID\n", stderr);
+    const int expected = command == "list" ? 2 : command == "shot" ? 4 : 3;
+    if (argc != expected ||
+        (command != "list" && command != "lamp" && command != "close" && command != "shot")) {
+        std::fputs("usage: x11probe list | lamp ID | close ID | shot FILE WIDTHxHEIGHT\n", stderr);
         return 2;
     }
     int screen = 0;
@@ -167,7 +192,10 @@ int main(int argc, char* argv[]) {
         xcb_screen_next(&it);
     root = it.data->root;
     const auto id = argc == 3 ? xcb_window_t(std::strtoul(argv[2], nullptr, 0)) : 0;
-    const int result = command == "list" ? list() : command == "lamp" ? lamp(id) : close(id);
+    const int result = command == "list"   ? list()
+                       : command == "lamp" ? lamp(id)
+                       : command == "shot" ? shot(argv[2], argv[3])
+                                           : close(id);
     xcb_disconnect(c);
     return result;
 }
