@@ -1,6 +1,7 @@
 #include "about/frmabout.h"
 
 #include "common/ui/fonts.h"
+#include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "programicon.h"
@@ -46,26 +47,6 @@ QFont linkFont() {
     return font;
 }
 
-// The layout was measured with the Windows faces; a substitute can be wider. Rather than cut a
-// text off, condense it just enough to keep it inside its box; size and weight stay as set.
-void fitText(QLabel& label) {
-    const int available = label.contentsRect().width();
-    QFont font = label.font();
-    const int needed = QFontMetrics(font).horizontalAdvance(label.text());
-    if (needed <= available || needed <= 0)
-        return;
-    constexpr int NarrowestStretch = 60;
-    int stretch = std::max(NarrowestStretch, available * 100 / needed);
-    for (;;) {
-        font.setStretch(stretch);
-        if (stretch <= NarrowestStretch ||
-            QFontMetrics(font).horizontalAdvance(label.text()) <= available)
-            break;
-        --stretch;
-    }
-    label.setFont(font);
-}
-
 void setTextColor(QWidget& widget, const QColor& color) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::WindowText, color);
@@ -100,7 +81,6 @@ frmAbout::frmAbout(QWidget* owner)
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Caption);
-    setWindowIcon(programIcon());
     setFont(ui::formFont());
     setFixedSize(twips::toPixels(5685), twips::toPixels(2115));
     setSizeGripEnabled(false);
@@ -173,7 +153,7 @@ void frmAbout::buildControls() {
     lblDisclaimer->setAccessibleName(QStringLiteral("著作権表示"));
 
     for (QLabel* const text : {Label3, lblTitle, lblVersion, Label1, Label2, Label4, lblDisclaimer})
-        fitText(*text);
+        ui::fitText(*text);
 
     // Every control sees the mouse moving over it, and none passes the move on to the dialog:
     // only the dialog's own face and the plain text labels turn the link back to blue.

@@ -5,12 +5,12 @@
 #include "common/shared_state.h"
 #include "common/timing.h"
 #include "common/ui/fonts.h"
+#include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
 #include "dialogs/frmmac.h"
 #include "dialogs/frmsetting.h"
-#include "programicon.h"
 #include "settings/settings.h"
 
 #include <QButtonGroup>
@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -103,7 +104,6 @@ frmMain::frmMain() : m_link(*this), m_monitor(m_link, *this), m_commands(m_link,
     }
 
     setWindowTitle(Caption);
-    setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -147,6 +147,10 @@ void frmMain::buildMenus() {
 QRadioButton* frmMain::makeOption(const QString& caption, int left) {
     auto* const option = new QRadioButton(caption, Frame1);
     option->setGeometry(twips::rect(left, 240, 615, 375));
+    const QStyle* const style = option->style();
+    ui::fitText(*option, caption,
+                option->width() - style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) -
+                    style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing));
     option->setEnabled(false); // until the first status is known
     option->setAccessibleName(caption);
     return option;

@@ -60,12 +60,12 @@ alive() { [ -e "/proc/$1" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$1/stat" 2>/dev
 ended() { ! alive "$1"; }
 
 # window_of PID TYPES NAME: the mapped window of PID whose type matches TYPES and whose name
-# starts with NAME.
+# is exactly NAME (the window system shows the caption alone, nothing appended).
 window_of() {
     "$probe" list | awk -v pid="$1" -v types="^($2)$" -v name="$3" '
         $2 == pid && $3 ~ types {
             title = $8; for (i = 9; i <= NF; i++) title = title " " $i
-            if (name == "" || index(title, name) == 1) { print $1; exit }
+            if (name == "" || title == name) { print $1; exit }
         }'
 }
 has_window() { [ -n "$(window_of "$@")" ]; }

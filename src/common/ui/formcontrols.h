@@ -10,7 +10,13 @@ class QWidget;
 
 namespace pelorin::ui {
 
-// Controls placed at fixed positions, as the forms are laid out in twips.
+// The layout was measured with the Windows faces; a substitute can be wider. Rather than cut a
+// label's text off, condense it just enough to keep it inside its box; size and weight stay.
+void fitText(QLabel& label);
+// The same for any control whose text has `available` pixels.
+void fitText(QWidget& widget, const QString& text, int available);
+
+// Controls placed at fixed positions, as the forms are laid out in twips. Labels are fitted.
 QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry);
 QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& geometry);
 QLineEdit* makeEdit(QWidget* parent, const QRect& geometry);

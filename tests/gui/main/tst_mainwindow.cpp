@@ -294,8 +294,8 @@ void MainWindowTest::windowLayoutAndMenus() {
                           "目次とキーワード(&C)", "-", "バージョン情報(&A)"}));
 }
 
-// The program's style reads some stock pictures itself; what it draws must not differ by a
-// pixel from what the Fusion style draws.
+// The program's style reads some stock pictures itself; what it draws with them must not differ
+// by a pixel from what the Fusion style draws.
 void MainWindowTest::formStyleDrawsAsFusion() {
     const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
     ui::FormStyle form;
@@ -309,14 +309,13 @@ void MainWindowTest::formStyleDrawsAsFusion() {
     for (const int size : {8, 16, 32})
         QCOMPARE(arrow(form, size), arrow(*fusion, size));
 
-    for (const QString& title : {QString(), QStringLiteral("認証が必要な場合")}) {
-        QGroupBox box(title);
-        box.resize(121, 49);
-        box.setStyle(fusion.get());
-        const QImage expected = box.grab().toImage();
-        box.setStyle(&form);
-        QCOMPARE(box.grab().toImage(), expected);
-    }
+    // A frame with a caption is drawn the classic way on purpose; one without is Fusion's.
+    QGroupBox box;
+    box.resize(121, 49);
+    box.setStyle(fusion.get());
+    const QImage expected = box.grab().toImage();
+    box.setStyle(&form);
+    QCOMPARE(box.grab().toImage(), expected);
 }
 
 void MainWindowTest::lampBlinksAndSettles() {

@@ -1,0 +1,164 @@
+// Every window as users get it from the program's own application set-up: exact titles, the
+// program icon, and no text cut off by the faces this system really has.
+#include "about/frmabout.h"
+#include "common/shared_state.h"
+#include "common/ui/application.h"
+#include "common/ui/seams.h"
+#include "dialogs/frmmac.h"
+#include "dialogs/frmsetting.h"
+#include "main/frmmain.h"
+#include "settings/settings.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <functional>
+#include <memory>
+
+using namespace pelorin;
+
+namespace {
+
+using WindowFactory = std::function<std::unique_ptr<QWidget>()>;
+
+std::unique_ptr<QWidget> settingDialog() {
+    auto dialog = std::make_unique<frmSetting>(SettingDialogHooks{});
+    dialog->Form_Load();
+    dialog->Text2->setText(QStringLiteral("secret"));
+    return dialog;
+}
+
+std::unique_ptr<QWidget> detailsDialog() {
+    auto dialog = std::make_unique<frmMac>(MacLookup{});
+    dialog->Form_Load();
+    return dialog;
+}
+
+int advance(const QWidget& widget, const QString& text) {
+    return QFontMetrics(widget.font()).horizontalAdvance(text);
+}
+
+// The room a button's text has inside the button.
+int textRoom(const QAbstractButton& button) {
+    const QStyle* const style = button.style();
+    if (qobject_cast<const QRadioButton*>(&button))
+        return button.width() - style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) -
+               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+    return button.width() - 2 * style->pixelMetric(QStyle::PM_ButtonMargin) -
+           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+}
+
+// The first row, from the top, where a frame draws its line: on the right, clear of the caption.
+int drawnFrameTop(QGroupBox& box) {
+    QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    box.render(&image, QPoint(), QRegion(), QWidget::RenderFlags()); // the frame alone
+    const int x = box.width() - 12;
+    for (int y = 0; y < image.height(); ++y)
+        if (qAlpha(image.pixel(x, y)) != 0)
+            return y;
+    return image.height();
+}
+
+// What of `window` does not fit: a label's or button's text wider than its box, a frame's
+// caption wider than the frame, or a frame line running through a row inside the frame.
+QStringList misfits(QWidget& window) {
+    QStringList found;
+    for (QWidget* const widget : window.findChildren<QWidget*>()) {
+        if (widget->isHidden())
+            continue;
+        if (const auto* label = qobject_cast<QLabel*>(widget);
+            label && !label->text().isEmpty() && !label->wordWrap()) {
+            if (advance(*label, label->text()) > label->contentsRect().width())
+                found.append(label->text());
+        } else if (const auto* button = qobject_cast<QAbstractButton*>(widget);
+                   button && !button->text().isEmpty()) {
+            if (advance(*button, button->text().remove(u'&')) > textRoom(*button))
+                found.append(button->text());
+        } else if (auto* box = qobject_cast<QGroupBox*>(widget); box && !box->title().isEmpty()) {
+            if (advance(*box, box->title()) > box->width())
+                found.append(box->title());
+            const int frameTop = drawnFrameTop(*box);
+            for (const QWidget* const row : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (!row->isHidden() && row->y() <= frameTop)
+                    found.append(box->title() + QStringLiteral(" / ") + row->accessibleName());
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+class TestWindows : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase() {
+        ui::setUpApplication();
+        setSettingsFilePath(m_dir.filePath(QStringLiteral("setting.ini")));
+        ui::setMessageHandler([](MessageIcon, const QString&) {});
+    }
+
+    void everyWindow_data() {
+        QTest::addColumn<WindowFactory>("make");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("main") << WindowFactory([] { return std::make_unique<frmMain>(); })
+                              << QStringLiteral("ペロリン");
+        QTest::newRow("server settings")
+            << WindowFactory(settingDialog) << QStringLiteral("TVサーバーの指定");
+        QTest::newRow("details") << WindowFactory(detailsDialog) << QStringLiteral("詳細");
+        QTest::newRow("about") << WindowFactory([] { return std::make_unique<frmAbout>(); })
+                               << QStringLiteral("ペロリン");
+    }
+    void everyWindow() {
+        QFETCH(WindowFactory, make);
+        QFETCH(QString, title);
+        resetShared();
+        const std::unique_ptr<QWidget> window = make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // What the window system shows in the title bar, not only the widget's own caption.
+        QCOMPARE(window->windowHandle()->title(), title);
+        QCOMPARE(window->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QCOMPARE(misfits(*window).join(u','), QString());
+        for (const QLineEdit* const edit : window->findChildren<QLineEdit*>())
+            if (edit->echoMode() == QLineEdit::Password)
+                QCOMPARE(edit->displayText(), QString(edit->text().size(), u'*'));
+    }
+
+    void messageBoxCarriesTheIcon() {
+        ui::setMessageHandler({});
+        QString seenTitle;
+        qint64 seenIcon = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget* const box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            seenTitle = box->windowHandle()->title();
+            seenIcon = box->windowIcon().cacheKey();
+            box->close();
+        });
+        ui::showMessage(MessageIcon::Information, QStringLiteral("接続中"));
+        ui::setMessageHandler([](MessageIcon, const QString&) {});
+        QCOMPARE(seenTitle, QStringLiteral("ペロリン"));
+        QCOMPARE(seenIcon, QApplication::windowIcon().cacheKey());
+    }
+};
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
