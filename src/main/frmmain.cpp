@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 
@@ -90,7 +91,12 @@ QString instanceLockPath(const QString& settingsPath) {
         QCryptographicHash::hash(QDir::cleanPath(settingsPath).toUtf8(), QCryptographicHash::Sha1)
             .toHex()
             .left(16);
-    return QDir::temp().filePath(QStringLiteral("pelorin-%1.lock").arg(QLatin1String(key)));
+    // In the user's own runtime folder: in the shared temporary folder another user could take
+    // the name first and keep Pelorin from ever starting.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return QDir(folder).filePath(QStringLiteral("pelorin-%1.lock").arg(QLatin1String(key)));
 }
 
 frmMain::frmMain() : m_link(*this), m_monitor(m_link, *this), m_commands(m_link, *this) {
@@ -409,6 +415,10 @@ void frmMain::selectQuietly(QRadioButton* option) {
     SuppressClick = true;
     option->setChecked(true);
     SuppressClick = false;
+    // While a user's click on the other option is still being handled, that option holds its own
+    // repaint back; both are asked to repaint so that exactly one of them shows as selected.
+    Option1->update();
+    Option2->update();
 }
 
 void frmMain::Lamp_ON() {
@@ -505,6 +515,9 @@ void frmMain::runPowerCommand(QRadioButton* option,
     }
     timPeriodic.stop();
     m_commandOption = option;
+    // A click runs the command from inside the button's own click handling, which repaints the
+    // button only once the handler returns; the command takes seconds, so ask for it now.
+    option->update();
     (m_commands.*command)();
     m_commandOption = nullptr;
     if (!m_ended)

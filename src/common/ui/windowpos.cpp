@@ -5,7 +5,9 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <cmath>
 #include <optional>
@@ -49,7 +51,10 @@ std::optional<int> storedPositive(const QString& key) {
 } // namespace
 
 QPoint placedPosition(const QWidget& window) {
-    if (window.isVisible() || window.testAttribute(Qt::WA_Moved))
+    // A window that was shown once stays where it stood when it is hidden again (a dialog's OK
+    // hides it before its position is saved); only one never shown yet has no place of its own.
+    const bool shownBefore = window.testAttribute(Qt::WA_WState_Created);
+    if (window.isVisible() || window.testAttribute(Qt::WA_Moved) || shownBefore)
         return window.pos();
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -58,13 +63,50 @@ QPoint placedPosition(const QWidget& window) {
     return area.center() - QPoint(window.width() / 2, window.height() / 2);
 }
 
+namespace {
+
+// Sets one coordinate of a window once the window system has placed it, so the other stays
+// where the system put it. Until the window shows, that place is not known.
+class PendingCoordinate final : public QObject {
+public:
+    PendingCoordinate(QWidget& window, std::optional<int> left, std::optional<int> top)
+        : QObject(&window), m_window(window), m_left(left), m_top(top) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        QWindow* const handle = m_window.windowHandle();
+        if (watched == &m_window && event->type() == QEvent::Show && handle) {
+            m_window.removeEventFilter(this);
+            handle->installEventFilter(this);
+        } else if (watched == handle && event->type() == QEvent::Expose && handle->isExposed()) {
+            handle->removeEventFilter(this);
+            // After the events that come with the mapping, which carry the system's placement.
+            QTimer::singleShot(0, this, [this] {
+                const QPoint placed = m_window.pos();
+                m_window.move(m_left.value_or(placed.x()), m_top.value_or(placed.y()));
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget& m_window;
+    const std::optional<int> m_left;
+    const std::optional<int> m_top;
+};
+
+} // namespace
+
 void restoreWindowPosition(QWidget& window, const QString& topKey, const QString& leftKey) {
     const auto top = storedPositive(topKey);
     const auto left = storedPositive(leftKey);
-    if (!top && !left)
-        return;
-    const QPoint current = placedPosition(window);
-    window.move(left.value_or(current.x()), top.value_or(current.y()));
+    if (top && left)
+        window.move(*left, *top);
+    else if (top || left)
+        new PendingCoordinate(window, left, top);
 }
 
 void saveWindowPosition(const QWidget& window, const QString& topKey, const QString& leftKey) {

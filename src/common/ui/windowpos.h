@@ -16,7 +16,8 @@ int windowLeftTwips(const QWidget& window);
 void moveWindowTwips(QWidget& window, int left, int top);
 
 // Restores a stored position: each coordinate is applied on its own, and only when it is a
-// number greater than 0; anything else leaves the window where the system placed it.
+// number greater than 0; anything else leaves the window where the system placed it. With only
+// one usable coordinate, that one is applied once the window has shown and been placed.
 void restoreWindowPosition(QWidget& window, const QString& topKey, const QString& leftKey);
 
 // Stores the position (top first, then left) only when both coordinates are greater than 0, so

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 using namespace pelorin;
@@ -136,8 +137,10 @@ private slots:
             dialog.Combo1->setEditText(typed);
             dialog.Text1->setText(u"me"_s);
             dialog.Text2->clear();
-            ui::moveWindowTwips(dialog, 1500, 900);
+            // Placed by the window system, not by the program: where it really stands is saved.
             dialog.show();
+            dialog.windowHandle()->setFramePosition(QPoint(100, 60));
+            QTRY_COMPARE(dialog.pos(), QPoint(100, 60));
             if (cancel) {
                 QTest::keyClick(&dialog, Qt::Key_Escape); // does not close
                 QVERIFY(dialog.isVisible());
@@ -158,6 +161,32 @@ private slots:
         QCOMPARE(server(ini::Password), cancel ? u"old"_s : QString());
         QCOMPARE(ReadIni(ini::Pos, u"Setting_Top"_s) + ReadIni(ini::Pos, u"Setting_Left"_s),
                  u"9001500"_s);
+    }
+
+    // A stored coordinate is applied on its own; the other stays where the window system put
+    // the window.
+    void oneStoredCoordinate_data() {
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QPoint>("expected"); // -1: where the window system put it
+        QTest::newRow("top only") << u"900"_s << QString() << QPoint(-1, 60);
+        QTest::newRow("left only") << u"-15"_s << u"1500"_s << QPoint(100, -1);
+    }
+    void oneStoredCoordinate() {
+        QFETCH(QString, top);
+        QFETCH(QString, left);
+        QFETCH(QPoint, expected);
+        QVERIFY(WriteIni(ini::Pos, u"Setting_Top"_s, top));
+        QVERIFY(WriteIni(ini::Pos, u"Setting_Left"_s, left));
+        const QPoint placed(230, 170);
+        ui::setModalHandler(driving<frmSetting>([&](frmSetting& dialog) {
+            dialog.show();
+            dialog.windowHandle()->setFramePosition(placed);
+            QTRY_COMPARE(dialog.pos(), QPoint(expected.x() < 0 ? placed.x() : expected.x(),
+                                              expected.y() < 0 ? placed.y() : expected.y()));
+            dialog.Command1->click();
+        }));
+        openSettingDialog({});
     }
 
     void nestedChoiceWithRealExec() {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 using namespace pelorin;
@@ -40,6 +41,22 @@ void sendMouse(QWidget* target, QEvent::Type type, QPoint pos, Qt::MouseButton b
     QApplication::sendEvent(target, &event);
 }
 
+// Whether the screen shows both option buttons as they are: the window as shown, compared with
+// the same window painted afresh.
+bool optionsShownAsTheyAre(frmMain& window) {
+    QApplication::processEvents();
+    const auto shown = [&window] {
+        QImage screen = window.screen()->grabWindow(window.winId()).toImage();
+        QList<QImage> parts;
+        for (QRadioButton* const option : {window.option1(), window.option2()})
+            parts.append(screen.copy(QRect(option->mapTo(&window, QPoint()), option->size())));
+        return parts;
+    };
+    const QList<QImage> before = shown();
+    window.repaint();
+    return shown() == before;
+}
+
 void dragKey(QWidget* key, QPoint from, QPoint to) {
     sendMouse(key, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
     sendMouse(key, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
@@ -53,6 +70,7 @@ class PowerButtonsTest : public QObject {
 private Q_SLOTS:
     void onWakesServer();
     void onWithoutUsableMac();
+    void selectionShownWhileRunning();
     void offHibernates();
     void offRefusedByEncoder();
     void offWithoutAnswer();
@@ -103,6 +121,22 @@ void PowerButtonsTest::onWithoutUsableMac() {
     QVERIFY(scene.window->periodicTimer().isActive());
     QTest::qWait(20);
     QVERIFY(scene.server->datagrams().isEmpty());
+}
+
+void PowerButtonsTest::selectionShownWhileRunning() {
+    tvsim::Config config;
+    config.startOn = false;
+    Scene scene(config);
+    // A click is handled inside the button's own click handling, and the command runs from
+    // there. With no address to wake, OFF is shown selected while the details dialog is open.
+    bool shownWithDetailsOpen = false;
+    scene.harness.dialogScript.push_back([&](QDialog& dialog) {
+        shownWithDetailsOpen = optionsShownAsTheyAre(*scene.window);
+        dialog.close();
+    });
+    QTest::mouseClick(scene.window->option1(), Qt::LeftButton);
+    QVERIFY(scene.window->option2()->isChecked());
+    QVERIFY(shownWithDetailsOpen);
 }
 
 void PowerButtonsTest::offHibernates() {
