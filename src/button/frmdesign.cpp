@@ -91,6 +91,7 @@ void frmDesign::Form_Load() {
                                                         ReadIni(ini::Pos, ButtonLeftKey));
     const QPoint corner = stored.value_or(QPoint(m_host.mainLeftTwips(), m_host.mainTopTwips()));
     ui::moveWindowTwips(*this, corner.x(), corner.y());
+    ui::keepReachable(*this);
 }
 
 void frmDesign::showEvent(QShowEvent* event) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -50,6 +51,44 @@ std::optional<int> storedPositive(const QString& key) {
 
 } // namespace
 
+std::optional<QPoint> reachablePosition(const QRect& window, const QList<QRect>& screens) {
+    if (screens.isEmpty() || window.isEmpty())
+        return std::nullopt;
+    const auto visibleArea = [&window](const QRect& screen) {
+        const QRect seen = window.intersected(screen);
+        return qint64(seen.width()) * seen.height();
+    };
+    qint64 best = 0;
+    for (const QRect& screen : screens)
+        best = std::max(best, visibleArea(screen));
+    if (2 * best >= qint64(window.width()) * window.height())
+        return std::nullopt; // at least half of it shows: left exactly where it was put
+    // The screen nearest to the window's centre takes it, as far in as it must go.
+    const auto distance = [&window](const QRect& screen) {
+        const QPoint centre = window.center();
+        const int dx = std::max({screen.left() - centre.x(), 0, centre.x() - screen.right()});
+        const int dy = std::max({screen.top() - centre.y(), 0, centre.y() - screen.bottom()});
+        return qint64(dx) * dx + qint64(dy) * dy;
+    };
+    const QRect nearest =
+        *std::min_element(screens.begin(), screens.end(), [&](const QRect& a, const QRect& b) {
+            return distance(a) < distance(b);
+        });
+    const int x = std::clamp(window.x(), nearest.left(),
+                             std::max(nearest.left(), nearest.right() + 1 - window.width()));
+    const int y = std::clamp(window.y(), nearest.top(),
+                             std::max(nearest.top(), nearest.bottom() + 1 - window.height()));
+    return QPoint(x, y);
+}
+
+void keepReachable(QWidget& window) {
+    QList<QRect> areas;
+    for (const QScreen* const screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    if (const auto reachable = reachablePosition(QRect(window.pos(), window.size()), areas))
+        window.move(*reachable);
+}
+
 QPoint placedPosition(const QWidget& window) {
     // A window that was shown once stays where it stood when it is hidden again (a dialog's OK
     // hides it before its position is saved); only one never shown yet has no place of its own.
@@ -86,6 +125,7 @@ protected:
             QTimer::singleShot(0, this, [this] {
                 const QPoint placed = m_window.pos();
                 m_window.move(m_left.value_or(placed.x()), m_top.value_or(placed.y()));
+                keepReachable(m_window);
                 deleteLater();
             });
         }
@@ -103,10 +143,12 @@ private:
 void restoreWindowPosition(QWidget& window, const QString& topKey, const QString& leftKey) {
     const auto top = storedPositive(topKey);
     const auto left = storedPositive(leftKey);
-    if (top && left)
+    if (top && left) {
         window.move(*left, *top);
-    else if (top || left)
+        keepReachable(window);
+    } else if (top || left) {
         new PendingCoordinate(window, left, top);
+    }
 }
 
 void saveWindowPosition(const QWidget& window, const QString& topKey, const QString& leftKey) {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
+
+#include <optional>
 
 class QWidget;
 
@@ -9,6 +13,14 @@ namespace pelorin::ui {
 
 // Where a window is, or for one not placed yet, where it would appear centred on its screen.
 QPoint placedPosition(const QWidget& window);
+
+// Where a window whose rectangle shows less than half on every one of `screens` (another monitor
+// unplugged, another scale factor) goes instead: onto the screen nearest to it, no further in than
+// needed. Nothing when it is reachable where it is: then it stays exactly there.
+std::optional<QPoint> reachablePosition(const QRect& window, const QList<QRect>& screens);
+
+// Moves a window placed from stored coordinates back onto the screens if it is mostly off them.
+void keepReachable(QWidget& window);
 
 // A window's outer top-left corner, in twips.
 int windowTopTwips(const QWidget& window);
