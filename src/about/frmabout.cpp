@@ -125,7 +125,6 @@ void frmAbout::buildControls() {
 
     lblTitle = label("lblTitle", Caption, twips::rect(1440, 360, 1965, 480));
     lblTitle->setFont(titleFont());
-    setTextColor(*lblTitle, Qt::black);
 
     lblVersion =
         label("lblVersion", QStringLiteral("Version 1.21"), twips::rect(3960, 480, 1125, 225));
@@ -138,7 +137,6 @@ void frmAbout::buildControls() {
     Label2->setFont(linkFont());
     Label2->setAccessibleName(QStringLiteral("Webページ"));
     Label2->setAccessibleDescription(QString::fromLatin1(WebAddress));
-    setLinkColor(LinkBlue);
 
     Label4 =
         label("Label4", QStringLiteral("を参照ください。"), twips::rect(3960, 1080, 1455, 255));
@@ -149,9 +147,10 @@ void frmAbout::buildControls() {
 
     lblDisclaimer = label("lblDisclaimer", QStringLiteral("Copyright (C) 2026 Pelorin Project"),
                           twips::rect(120, 1560, 4110, 465));
-    setTextColor(*lblDisclaimer, Qt::black);
+
     lblDisclaimer->setAccessibleName(QStringLiteral("著作権表示"));
 
+    applyTextColours();
     for (QLabel* const text : {Label3, lblTitle, lblVersion, Label1, Label2, Label4, lblDisclaimer})
         ui::fitText(*text);
 
@@ -230,8 +229,27 @@ void frmAbout::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void frmAbout::setLinkColor(const QColor& color) {
-    if (Label2->palette().color(QPalette::WindowText) != color)
-        setTextColor(*Label2, color);
+    m_linkColor = color;
+    const QColor shown =
+        ui::readableOn(color, palette().color(QPalette::Window),
+                       palette().color(color == LinkRed ? QPalette::LinkVisited : QPalette::Link));
+    if (Label2->palette().color(QPalette::WindowText) != shown)
+        setTextColor(*Label2, shown);
+}
+
+void frmAbout::applyTextColours() {
+    // Black on the dialog's face, as designed; a dark desktop theme gets its own text colour.
+    const QColor text = ui::readableOn(Qt::black, palette().color(QPalette::Window),
+                                       palette().color(QPalette::WindowText));
+    setTextColor(*lblTitle, text);
+    setTextColor(*lblDisclaimer, text);
+    setLinkColor(m_linkColor);
+}
+
+void frmAbout::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange)
+        applyTextColours();
+    QDialog::changeEvent(event);
 }
 
 void frmAbout::cmdOK_Click() {
@@ -239,8 +257,10 @@ void frmAbout::cmdOK_Click() {
 }
 
 void frmAbout::Label2_Click() {
-    // Nothing useful can be said if no browser starts; the user still sees the address.
-    ui::openExternal(QString::fromLatin1(WebAddress));
+    if (!ui::openExternal(QString::fromLatin1(WebAddress)))
+        ui::showMessage(MessageIcon::Exclamation,
+                        QStringLiteral("Webページを開けませんでした。\r\n") +
+                            QString::fromLatin1(WebAddress));
 }
 
 void frmAbout::Label2_MouseMove() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QDialog>
 
 #include <memory>
@@ -27,11 +28,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
     void placeOnScreen(QWidget* owner);
     void setLinkColor(const QColor& color);
+    void applyTextColours();
 
     void cmdOK_Click();
     void Label2_Click();
@@ -54,6 +57,8 @@ private:
     QPushButton* cmdOK = nullptr;
 
     bool m_linkPressed = false;
+    QColor m_linkColor{
+        0, 0, 255}; // as designed; shown in the theme's link colour where it would not read
     // A window without an owner would get its own taskbar button; a hidden owner keeps the box
     // off the taskbar like any other dialog of the program.
     std::unique_ptr<QWindow> m_hiddenOwner;

@@ -73,6 +73,15 @@ QString findHelpManual(const QString& programDir) {
     return findHtmlManual(dir);
 }
 
+QString expectedHelpManualPath() {
+    const QDir dir(QCoreApplication::applicationDirPath());
+#ifdef Q_OS_WIN
+    return QDir::cleanPath(dir.absoluteFilePath(CompiledManual));
+#else
+    return QDir::cleanPath(dir.absoluteFilePath(HtmlManual));
+#endif
+}
+
 QString helpManualPath() {
     return findHelpManual(QCoreApplication::applicationDirPath());
 }

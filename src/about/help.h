@@ -11,6 +11,9 @@ namespace pelorin {
 // it (../share/pelorin/help/index.html). The empty text when there is none.
 QString helpManualPath();
 
+// Where the manual belongs beside the program, to name it when there is none.
+QString expectedHelpManualPath();
+
 // The same search, starting from the given program folder.
 QString findHelpManual(const QString& programDir);
 

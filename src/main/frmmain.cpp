@@ -390,7 +390,13 @@ void frmMain::MIcon_Click() {
 }
 
 void frmMain::MHelp1_Click() {
-    ShowHelp(this, helpManualPath());
+    // Without a manual, or without a program to show it, the user learns which file it was.
+    const QString manual = helpManualPath();
+    if (!ShowHelp(this, manual))
+        showMessage(
+            MessageIcon::Exclamation,
+            QStringLiteral("ヘルプを開けませんでした。\r\n") +
+                QDir::toNativeSeparators(manual.isEmpty() ? expectedHelpManualPath() : manual));
 }
 
 void frmMain::MVersion_Click() {

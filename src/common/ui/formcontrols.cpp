@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cmath>
 
 namespace pelorin::ui {
 
@@ -27,6 +28,27 @@ void fitText(QWidget& widget, const QString& text, int available) {
 
 void fitText(QLabel& label) {
     fitText(label, label.text(), label.contentsRect().width());
+}
+
+namespace {
+// Relative luminance of a colour as the readability guidelines for the web define it.
+double luminance(const QColor& colour) {
+    const auto linear = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+QColor readableOn(const QColor& wanted, const QColor& background, const QColor& fallback) {
+    return contrastRatio(wanted, background) >= MinimumContrast ? wanted : fallback;
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {

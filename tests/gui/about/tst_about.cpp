@@ -132,10 +132,13 @@ private slots:
         QTest::mouseRelease(link, Qt::LeftButton, Qt::NoModifier, QPoint(10, 200));
         QCOMPARE(m_opened.size(), 1);
 
-        // No browser: nothing is said, the box stays.
+        // No browser: the user is told which page could not be opened, and the box stays.
         m_openerAnswer = false;
         QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, QPoint(10, 8));
         QCOMPARE(m_opened.size(), 2);
+        QCOMPARE(m_messages, QStringList{QStringLiteral(
+                                 "Webページを開けませんでした。\r\nhttps://pelorin.example.jp/")});
+        m_messages.clear();
         QCOMPARE(openAboutBox(), box);
     }
 

@@ -2,6 +2,7 @@
 // through it, the lamp, the monitor, the menus and closing.
 #include "harness.h"
 
+#include "about/help.h"
 #include "button/frmdesign.h"
 #include "common/ui/formstyle.h"
 
@@ -424,6 +425,12 @@ void MainWindowTest::menuCommands() {
     window.MHelp1_Click();
     QCOMPARE(harness.openedUrls.size(), 1);
     QVERIFY(harness.openedUrls.first().endsWith(QStringLiteral("index.html")));
+    QVERIFY(harness.messages.isEmpty());
+    // No program to show it: the message names the manual's file.
+    ui::setUrlOpener([](const QString&) { return false; });
+    window.MHelp1_Click();
+    QCOMPARE(harness.messageTexts(), QStringList{QStringLiteral("ヘルプを開けませんでした。\r\n") +
+                                                 QDir::toNativeSeparators(helpManualPath())});
 
     window.MLocation_Click();
     QCOMPARE(harness.dialogsOpened.constLast(), QStringLiteral("pelorin::frmSetting"));

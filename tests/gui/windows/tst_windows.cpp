@@ -1,9 +1,12 @@
 // Every window as users get it from the program's own application set-up: exact titles, the
 // program icon, and no text cut off by the faces this system really has.
 #include "about/frmabout.h"
+#include "button/frmdesign.h"
 #include "common/shared_state.h"
 #include "common/ui/application.h"
+#include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
+#include "common/ui/windowpos.h"
 #include "dialogs/frmmac.h"
 #include "dialogs/frmsetting.h"
 #include "main/frmmain.h"
@@ -18,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
@@ -140,6 +144,66 @@ private slots:
         for (const QLineEdit* const edit : window->findChildren<QLineEdit*>())
             if (edit->echoMode() == QLineEdit::Password)
                 QCOMPARE(edit->displayText(), QString(edit->text().size(), u'*'));
+    }
+
+    // Every text reads on a dark desktop theme, the designed colours where they still contrast.
+    void darkTheme_data() { everyWindow_data(); }
+    void darkTheme() {
+        QFETCH(WindowFactory, make);
+        const QPalette light = QApplication::palette();
+        QPalette dark(QColor(53, 53, 53));
+        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        dark.setColor(QPalette::Link, QColor(42, 130, 218));
+        dark.setColor(QPalette::LinkVisited, QColor(240, 120, 120));
+        QApplication::setPalette(dark);
+        const std::unique_ptr<QWidget> window = make();
+        QStringList unreadable;
+        for (const QLabel* const label : window->findChildren<QLabel*>())
+            if (!label->text().isEmpty() &&
+                ui::contrastRatio(label->palette().color(QPalette::WindowText),
+                                  window->palette().color(QPalette::Window)) < ui::MinimumContrast)
+                unreadable.append(label->text());
+        QApplication::setPalette(light);
+        QCOMPARE(unreadable.join(u','), QString());
+    }
+
+    void reachablePosition_data() {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QList<QRect>>("screens");
+        QTest::addColumn<QPoint>("expected"); // the window's own corner: left where it was
+        const QRect left(0, 0, 1280, 800);
+        const QRect right(1280, 0, 1024, 768);
+        QTest::newRow("on screen") << QRect(100, 50, 136, 72) << QList{left} << QPoint(100, 50);
+        QTest::newRow("half out") << QRect(1212, 700, 136, 72) << QList{left} << QPoint(1212, 700);
+        QTest::newRow("scaled twice")
+            << QRect(1143, 702, 300, 200) << QList{QRect(0, 0, 640, 400)} << QPoint(340, 200);
+        QTest::newRow("monitor unplugged")
+            << QRect(2000, 300, 136, 72) << QList{left} << QPoint(1144, 300);
+        QTest::newRow("on the other monitor")
+            << QRect(2000, 300, 136, 72) << QList{left, right} << QPoint(2000, 300);
+        QTest::newRow("far above")
+            << QRect(-500, -900, 136, 72) << QList{left, right} << QPoint(0, 0);
+    }
+    void reachablePosition() {
+        QFETCH(QRect, window);
+        QFETCH(QList<QRect>, screens);
+        QFETCH(QPoint, expected);
+        QCOMPARE(ui::reachablePosition(window, screens).value_or(window.topLeft()), expected);
+    }
+
+    void storedPositionOffEveryScreen() {
+        // Positions stored with another monitor or scale factor: the windows come back on screen.
+        QVERIFY(WriteIni(ini::Pos, QStringLiteral("Setting_Top"), QStringLiteral("40000")));
+        QVERIFY(WriteIni(ini::Pos, QStringLiteral("Setting_Left"), QStringLiteral("60000")));
+        QVERIFY(WriteIni(ini::Pos, QStringLiteral("Button_Top"), QStringLiteral("99000")));
+        QVERIFY(WriteIni(ini::Pos, QStringLiteral("Button_Left"), QStringLiteral("30")));
+        const QRect screen = QApplication::primaryScreen()->availableGeometry();
+        const std::unique_ptr<QWidget> dialog = settingDialog();
+        QVERIFY(screen.contains(QRect(dialog->pos(), dialog->size())));
+        frmMain window;
+        window.floatingButton()->Form_Load();
+        QCOMPARE(window.floatingButton()->pos(),
+                 QPoint(2, screen.bottom() + 1 - window.floatingButton()->height()));
     }
 
     void messageBoxCarriesTheIcon() {
