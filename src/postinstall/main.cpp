@@ -1,6 +1,7 @@
 // Primelet: run once after installation. Registers the controls the tool needs where that is
 // necessary, renews the tool's shortcuts, starts the tool and ends.
 
+#include "common/commandline.h"
 #include "postinstall/frmprimelet.h"
 #include "postinstall/platform.h"
 
@@ -9,6 +10,11 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    if (const auto answered = pelorin::answerHelpOrVersion(
+            argc, argv, "Primelet",
+            "Run once after Pelorin is installed: shows a splash picture, renews Pelorin's\n"
+            "launchers on the desktop and in the applications menu, and starts Pelorin."))
+        return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Primelet"));
     // The splash may be closed by the user while the sequence still runs.

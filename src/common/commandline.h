@@ -1,0 +1,14 @@
+#pragma once
+
+#include <optional>
+
+namespace pelorin {
+
+// The windowed programs take no arguments, except that `--help` (-h) and `--version` (-V) are
+// answered on the terminal before anything else happens, so they work without a display and run
+// nothing. The exit status when one of them was answered; nothing otherwise (every other argument
+// is ignored).
+std::optional<int> answerHelpOrVersion(int argc, const char* const argv[], const char* program,
+                                       const char* summary);
+
+} // namespace pelorin
