@@ -93,7 +93,8 @@ struct PowerCase {
     QStringList sim; // tvsim's arguments
     int exit = 0;
     QString outcome;
-    QString said; // on standard error
+    QString server; // as the JSON report has it
+    QString said;   // on standard error
 };
 
 } // namespace
@@ -136,10 +137,18 @@ private Q_SLOTS:
     void powerCommandOutcomes_data() {
         QTest::addColumn<PowerCase>("expected");
         QTest::newRow("on wakes") << PowerCase{
-            "on", {"--off", "--wake-delay", "150"}, 0, "ServerOn", "サーバー:ON"};
-        QTest::newRow("off hibernates") << PowerCase{"off", {}, 0, "ServerOff", "サーバー:OFF"};
+            "on", {"--off", "--wake-delay", "150"}, 0, "ServerOn", "on", "サーバー:ON"};
+        QTest::newRow("off hibernates")
+            << PowerCase{"off", {}, 0, "ServerOff", "off", "サーバー:OFF"};
         QTest::newRow("off while encoding")
-            << PowerCase{"off", {"--encoding"}, 1, "StillOn", "エンコーダが動作中"};
+            << PowerCase{"off", {"--encoding"}, 1, "StillOn", "on", "エンコーダが動作中"};
+        // Nobody answered the hibernate request: the server's state is looked at once more.
+        QTest::newRow("off unanswered, still on")
+            << PowerCase{"off", {"--fault", "hang", "--fault-page", "hibern.asp"},
+                         1,     "NoAnswer",
+                         "on",  "server reads ON"};
+        QTest::newRow("off unanswered, asleep")
+            << PowerCase{"off", {"--off"}, 0, "NoAnswer", "off", "応答がありません"};
     }
 
     void powerCommandOutcomes() {
@@ -154,6 +163,9 @@ private Q_SLOTS:
                                  (on ? QStringList{"--ports", tvsim.wolPorts} : QStringList{}));
         QCOMPARE(run.exitCode, expected.exit);
         QCOMPARE(run.json().value("outcome").toString(), expected.outcome);
+        QCOMPARE(run.json().value("server").toString(), expected.server);
+        if (expected.outcome == "NoAnswer")
+            QCOMPARE(run.json().value("hibernate_request").toString(), "unanswered");
         QVERIFY2(run.err.contains(expected.said), qPrintable(run.err));
         // Three rounds to both ports from ON; nothing from OFF.
         const int datagrams = on ? 6 : 0;

@@ -68,6 +68,9 @@ QList<QCommandLineOption> optionList() {
         {QStringLiteral("encoding"), QStringLiteral("Busy: hibern.asp answers but stays on.")},
         {QStringLiteral("fault"), QStringLiteral("HTTP misbehaviour: %1.").arg(names),
          QStringLiteral("NAME"), QStringLiteral("none")},
+        {QStringLiteral("fault-page"),
+         QStringLiteral("Page the fault hits, e.g. hibern.asp (default: every page)."),
+         QStringLiteral("PAGE")},
         {QStringLiteral("slow-ms"), QStringLiteral("Delay of the slow fault."),
          QStringLiteral("MS"), QStringLiteral("3000")},
         {QStringLiteral("huge-bytes"), QStringLiteral("Body size of the huge fault."),
@@ -127,6 +130,7 @@ Parsed readOptions(const QCommandLineParser& parser) {
     }
     config.basePath = value("path");
     config.macLabel = value("mac-label");
+    config.faultPage = value("fault-page");
     config.macBodyOverride = value("mac-body");
     config.userName = value("user");
     config.password = value("password");

@@ -216,7 +216,10 @@ Simulator::Private::Private(Simulator* owner, Config initial)
 void Simulator::Private::handle(const QHttpServerRequest& request,
                                 QHttpServerResponder&& responder) {
     RecordedRequest record{requestedPath(request), request.value("Authorization"), 0};
-    switch (config.fault) {
+    const QByteArray faultPath = ('/' + config.faultPage).toLatin1();
+    const bool faulty =
+        config.faultPage.isEmpty() || isPage(request.url().path(), QLatin1StringView(faultPath));
+    switch (faulty ? config.fault : Fault::None) {
     case Fault::None:
         record.status = answerNow(responder, pageAnswer(request));
         break;

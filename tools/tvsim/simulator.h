@@ -13,8 +13,9 @@
 namespace tvsim {
 
 // How the simulated server misbehaves on its HTTP pages while it is on. A fault replaces the
-// server's answer to every request, before authentication is looked at, so a client sees it
-// whatever credentials it sends; the page's own effect (hibernation) does not happen then.
+// server's answer to every request (or to those of Config::faultPage), before authentication is
+// looked at, so a client sees it whatever credentials it sends; the page's own effect
+// (hibernation) does not happen then.
 // Slow is the exception: it delays the normal answer, authentication and hibernation included.
 enum class Fault {
     None,
@@ -50,6 +51,7 @@ struct Config {
     int wakeDelayMs = 0;      // from a valid magic packet to accepting connections again
     int hibernateDelayMs = 0; // from answering hibern.asp to closing the port
     Fault fault = Fault::None;
+    QString faultPage; // when not empty, the fault hits this page only ("hibern.asp")
     int slowMs = 3000;
     qint64 hugeBytes = 8 * 1024 * 1024;
     QList<quint16> wolPorts; // UDP ports to listen on for magic packets; 0 picks a free port
