@@ -99,6 +99,12 @@ int configList(const Options& options) {
     return Success;
 }
 
+// The start of a long text from the server, enough to recognise it in a message.
+QString excerpt(const QString& text) {
+    constexpr qsizetype Shown = 60;
+    return text.size() <= Shown ? text : text.left(Shown) + QStringLiteral("...");
+}
+
 QStringList storedMacs() {
     QStringList macs;
     for (int n = 1; n <= ini::MacSlots; ++n) {
@@ -176,7 +182,8 @@ int runStatus(const QStringList& args, Options options) {
 int runMacs(const QStringList& args, Options options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Fetches the server's MAC addresses into Server/Mac-1 ... Mac-5 and prints them."));
+        "Fetches the server's MAC addresses into Server/Mac-1 ... Mac-5 and prints them. An "
+        "answer without a usable address changes nothing and ends with exit status 1."));
     const auto parsed = parseUrlCommand(parser, QStringLiteral("macs"), args, options);
     if (const int* exit = std::get_if<int>(&parsed))
         return *exit;
@@ -184,7 +191,12 @@ int runMacs(const QStringList& args, Options options) {
 
     TextView view(options.quiet);
     ServerLink link(view);
-    const bool stored = link.GetMacAddr(url);
+    const ServerLink::MacFetch fetched = link.fetchUsableMacs(url);
+    if (fetched == ServerLink::MacFetch::Unusable)
+        printError(QStringLiteral("no usable MAC address in the server's answer \"%1\"; "
+                                  "Mac-1 ... Mac-5 are unchanged")
+                       .arg(excerpt(link.responseText())));
+    const bool stored = fetched == ServerLink::MacFetch::Stored;
     const QStringList macs = stored ? storedMacs() : QStringList();
     if (options.json)
         printJson({{"macs", QJsonArray::fromStringList(macs)}});

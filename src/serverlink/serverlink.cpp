@@ -5,8 +5,23 @@
 #include "serverlink/macaddr.h"
 #include "serverlink/serverurl.h"
 #include "settings/settings.h"
+#include "settings/settingskeys.h"
+
+#include <algorithm>
 
 namespace pelorin {
+
+namespace {
+
+// A list that can replace the stored one: nothing in it would be refused or cut by the settings
+// file, and there is something in it to wake.
+bool isStorableMacList(const QStringList& addresses) {
+    return std::all_of(addresses.cbegin(), addresses.cend(),
+                       [](const QString& mac) { return plainValueProblem(mac).isEmpty(); }) &&
+           std::any_of(addresses.cbegin(), addresses.cend(), isUsableMacText);
+}
+
+} // namespace
 
 ServerLink::ServerLink(LinkView& view) : m_view(view) {}
 
@@ -51,22 +66,43 @@ StatusWord ServerLink::probe(const QString& url) {
     return word;
 }
 
-bool ServerLink::GetMacAddr(const QString& url) {
+std::optional<MacItems> ServerLink::fetchMacItems(const QString& url) {
     const HttpClient::Result answer = fetchPage(pageAddress(url, QStringLiteral("GetMacAddr.asp")));
     if (!answer.ok) {
         m_view.showMessage(MessageIcon::Information,
                            QStringLiteral("サーバーに接続するときにタイムアウトになりました。"
                                           "MACアドレスの自動取得はできませんでした。"));
-        return false;
+        return std::nullopt;
     }
+    return parseMacItems(m_responseText);
+}
+
+// Every slot is emptied first: a slot whose item cannot be written stays empty.
+void ServerLink::storeMacs(const QStringList& addresses) {
     for (int n = 1; n <= ini::MacSlots; ++n)
         WriteIni(ini::Server, ini::macKey(n), QString());
+    for (qsizetype n = 0; n < addresses.size(); ++n)
+        WriteIni(ini::Server, ini::macKey(static_cast<int>(n) + 1), addresses.at(n));
+}
 
-    const MacItems items = parseMacItems(m_responseText);
-    m_responseText = items.rest;
-    for (qsizetype n = 0; n < items.addresses.size(); ++n)
-        WriteIni(ini::Server, ini::macKey(static_cast<int>(n) + 1), items.addresses.at(n));
-    return !items.addresses.isEmpty();
+bool ServerLink::GetMacAddr(const QString& url) {
+    const auto items = fetchMacItems(url);
+    if (!items)
+        return false;
+    m_responseText = items->rest;
+    storeMacs(items->addresses);
+    return !items->addresses.isEmpty();
+}
+
+ServerLink::MacFetch ServerLink::fetchUsableMacs(const QString& url) {
+    const auto items = fetchMacItems(url);
+    if (!items)
+        return MacFetch::NoAnswer;
+    if (!isStorableMacList(items->addresses))
+        return MacFetch::Unusable;
+    m_responseText = items->rest;
+    storeMacs(items->addresses);
+    return MacFetch::Stored;
 }
 
 } // namespace pelorin

@@ -5,8 +5,13 @@
 #include "serverlink/probe.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace pelorin {
+
+struct MacItems;
 
 // Everything that asks the TV server's web application something: the status probe and the
 // MAC address retrieval, on the one shared HTTP client. The last response text stays available
@@ -29,6 +34,17 @@ public:
     // alone and tells the user.
     bool GetMacAddr(const QString& url);
 
+    enum class MacFetch {
+        Stored,   // Mac-1 ... Mac-5 now hold the server's list
+        NoAnswer, // the request failed; the user was told
+        Unusable, // the answer is no list that can be kept; responseText() holds it whole
+    };
+
+    // GetMacAddr for callers that must not lose the addresses they have (the command line):
+    // the server's items replace Mac-1 ... Mac-5 only when every one of them can be stored as
+    // it is and at least one is a usable MAC address; otherwise nothing is written.
+    MacFetch fetchUsableMacs(const QString& url);
+
     // Requests a page with the stored credentials; an answer replaces the response text.
     HttpClient::Result fetchPage(const QString& address);
 
@@ -41,6 +57,8 @@ public:
 
 private:
     StatusWord probe(const QString& url);
+    std::optional<MacItems> fetchMacItems(const QString& url);
+    void storeMacs(const QStringList& addresses);
 
     LinkView& m_view;
     HttpClient m_client;

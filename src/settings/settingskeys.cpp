@@ -67,11 +67,16 @@ std::optional<SettingName> knownSetting(const QString& section, const QString& k
     return SettingName{*sectionName, *keyName};
 }
 
-QString settingValueProblem(const SettingName& name, const QString& value) {
+QString plainValueProblem(const QString& value) {
     if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
         return QStringLiteral("a value cannot contain line breaks");
-    if (value.isEmpty())
-        return {};
+    return {};
+}
+
+QString settingValueProblem(const SettingName& name, const QString& value) {
+    const QString plain = plainValueProblem(value);
+    if (!plain.isEmpty() || value.isEmpty())
+        return plain;
     if (name.section == QLatin1String(ini::Pos)) {
         bool ok = false;
         value.toDouble(&ok);

@@ -15,6 +15,10 @@ struct SettingName {
 // nothing when the program has no such setting.
 std::optional<SettingName> knownSetting(const QString& section, const QString& key);
 
+// Why `value` cannot be stored under any key as it is (the empty text when it can): line breaks
+// and NUL would break the file's lines.
+QString plainValueProblem(const QString& value);
+
 // Why `value` cannot be stored under a known setting (the empty text when it can): positions
 // are numbers, URLs are http or https addresses, MAC addresses six hexadecimal groups.
 QString settingValueProblem(const SettingName& name, const QString& value);

@@ -128,6 +128,11 @@ class PelorinctlTest : public QObject {
         file.write(text);
     }
 
+    QByteArray stored() const {
+        QFile file(m_dir->filePath("setting.ini"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
 private Q_SLOTS:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -198,15 +203,36 @@ private Q_SLOTS:
         QCOMPARE(run.out, shown + u'\n');
     }
 
-    void macsReportJson() {
-        TvSim tvsim({"--macs", "00:11:22:33:44:55,66:77:88:99:AA:BB"});
-        QVERIFY(tvsim.isReady());
-        QCOMPARE(ctl({"config", "set", "server", "url", tvsim.url}).exitCode, 0);
+    // The addresses are stored only when the whole list can be: otherwise the old ones stay.
+    void macsKeepOnlyAUsableList_data() {
+        QTest::addColumn<QStringList>("sim");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QStringList>("macs"); // as reported, when stored
+        QTest::newRow("two adapters")
+            << QStringList{"--macs", "00:11:22:33:44:55,66:77:88:99:AA:BB"} << 0
+            << QStringList{"00:11:22:33:44:55", "66:77:88:99:AA:BB"};
+        QTest::newRow("separators only") << QStringList{"--mac-body", "|||"} << 1 << QStringList{};
+        QTest::newRow("line break in an item")
+            << QStringList{"--mac-body", "LAN:00:11:22:33:44:55\r\n|"} << 1 << QStringList{};
+    }
 
-        const Finished macs = ctl({"macs", "--json"});
-        QCOMPARE(macs.exitCode, 0);
-        QCOMPARE(macs.json().value("macs").toVariant().toStringList(),
-                 QStringList({"00:11:22:33:44:55", "66:77:88:99:AA:BB"}));
+    void macsKeepOnlyAUsableList() {
+        QFETCH(QStringList, sim);
+        QFETCH(int, exit);
+        QFETCH(QStringList, macs);
+        TvSim tvsim(sim);
+        QVERIFY(tvsim.isReady());
+        const QByteArray before =
+            QStringLiteral("[Server]\r\nURL=%1\r\nMac-1=%2\r\n").arg(tvsim.url, Mac).toUtf8();
+        store(before);
+
+        const Finished run = ctl({"macs", "--json"});
+        QCOMPARE(run.exitCode, exit);
+        QCOMPARE(run.json().value("macs").toVariant().toStringList(), macs);
+        if (exit != 0) {
+            QVERIFY2(run.err.contains("no usable MAC address"), qPrintable(run.err));
+            QCOMPARE(stored(), before);
+        }
     }
 
     void watchPrintsChangesUntilSignal_data() {
@@ -297,9 +323,7 @@ private Q_SLOTS:
         QCOMPARE(run.out, QString());
         QVERIFY2(run.err.startsWith("pelorinctl: ") && run.err.count(u'\n') == 1,
                  qPrintable(run.err));
-        QFile file(m_dir->filePath("setting.ini"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), before);
+        QCOMPARE(stored(), before);
     }
 
     void manPageRenders() {
