@@ -70,6 +70,11 @@ std::optional<SettingName> knownSetting(const QString& section, const QString& k
 QString plainValueProblem(const QString& value) {
     if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
         return QStringLiteral("a value cannot contain line breaks");
+    const qsizetype bytes = value.toUtf8().size();
+    if (bytes > IniFile::MaxValueBytes)
+        return QStringLiteral("a value is at most %1 bytes long in UTF-8; this one has %2")
+            .arg(IniFile::MaxValueBytes)
+            .arg(bytes);
     return {};
 }
 

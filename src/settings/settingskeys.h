@@ -16,7 +16,8 @@ struct SettingName {
 std::optional<SettingName> knownSetting(const QString& section, const QString& key);
 
 // Why `value` cannot be stored under any key as it is (the empty text when it can): line breaks
-// and NUL would break the file's lines.
+// and NUL would break the file's lines, and a read gives back at most IniFile::MaxValueBytes, so
+// a longer value would come back cut.
 QString plainValueProblem(const QString& value);
 
 // Why `value` cannot be stored under a known setting (the empty text when it can): positions

@@ -305,6 +305,11 @@ private Q_SLOTS:
         QTest::newRow("MAC of five groups") << "config set Server Mac 00-11-22-33-44";
         QTest::newRow("unknown section") << "config set Servers URL http://127.0.0.1/tv";
         QTest::newRow("ftp URL") << "config set Server URL ftp://127.0.0.1/tv";
+        // A read gives back 1023 bytes of UTF-8 at most; a longer value would come back cut.
+        QTest::newRow("URL of 1024 bytes")
+            << "config set Server URL http://127.0.0.1/" + QString(1007, u'a');
+        QTest::newRow("password of 342 kana, 1026 bytes")
+            << "config set Server Password " + QString(342, u'あ');
         QTest::newRow("--ports too big") << wake + "--ports 9,70000";
         QTest::newRow("--count 0") << wake + "--count 0";
         QTest::newRow("--secureon short") << wake + "--secureon 01-02-03";
