@@ -18,8 +18,14 @@ namespace pelorin::cli {
 // Standard output: results only, progress and errors go to standard error.
 QTextStream& out();
 
-// One compact JSON object on a line of its own.
+// One compact JSON object on a line of its own. Every control character in it is escaped.
 void printJson(const QJsonObject& object);
+
+// `text` with every control character (C0, DEL and C1: U+0000..U+001F, U+007F..U+009F, tab and
+// line breaks too) written as an escape, "\x1B" or "\u009B": text from the server or the settings
+// file must not move the cursor, clear the screen or retitle the terminal. Errors are printed
+// through it.
+QString escapedControls(const QString& text);
 
 struct CommandSyntax {
     QString name;                // as typed after "pelorinctl"

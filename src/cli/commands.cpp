@@ -44,7 +44,7 @@ int configGet(const QStringList& words, const Options& options) {
     if (options.json)
         printJson({{"section", name->section}, {"key", name->key}, {"value", value}});
     else
-        out() << value << Qt::endl;
+        out() << escapedControls(value) << Qt::endl;
     return Success;
 }
 
@@ -75,8 +75,8 @@ void listAsText(const QList<IniFile::Entry>& entries) {
     const IniFile::Entry* previous = nullptr;
     for (const IniFile::Entry& entry : entries) {
         if (!previous || entry.section != previous->section)
-            out() << (previous ? "\n" : "") << '[' << entry.section << "]\n";
-        out() << entry.key << '=' << entry.value << '\n';
+            out() << (previous ? "\n" : "") << '[' << escapedControls(entry.section) << "]\n";
+        out() << escapedControls(entry.key) << '=' << escapedControls(entry.value) << '\n';
         previous = &entry;
     }
     out() << Qt::flush;
@@ -198,10 +198,13 @@ int runMacs(const QStringList& args, Options options) {
                        .arg(excerpt(link.responseText())));
     const bool stored = fetched == ServerLink::MacFetch::Stored;
     const QStringList macs = stored ? storedMacs() : QStringList();
-    if (options.json)
+    if (options.json) {
         printJson({{"macs", QJsonArray::fromStringList(macs)}});
-    else if (!macs.isEmpty())
-        out() << macs.join(u'\n') << Qt::endl;
+    } else {
+        for (const QString& mac : macs)
+            out() << escapedControls(mac) << '\n';
+        out() << Qt::flush;
+    }
     return stored ? Success : NotReached;
 }
 
@@ -249,8 +252,8 @@ int runWake(const QStringList& args, Options options) {
         return NotReached;
     }
     if (!options.json)
-        out() << "sent " << report.datagrams << " magic packets for " << *mac << " to "
-              << report.destination << Qt::endl;
+        out() << "sent " << report.datagrams << " magic packets for " << escapedControls(*mac)
+              << " to " << escapedControls(report.destination) << Qt::endl;
     return Success;
 }
 

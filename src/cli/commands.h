@@ -27,7 +27,8 @@ int runOn(const QStringList& args, Options options);
 int runOff(const QStringList& args, Options options);
 int runWatch(const QStringList& args, Options options);
 
-// Prints one line to standard error prefixed with the program name.
+// Prints one line to standard error prefixed with the program name, its control characters
+// escaped.
 void printError(const QString& message);
 
 } // namespace pelorin::cli

@@ -28,7 +28,11 @@ struct Shown {
 class WatchView final : public LinkView {
 public:
     void setStatusText(const QString& text) override { m_shown.status = text; }
-    void showMessage(MessageIcon, const QString& text) override { printError(text); }
+    void showMessage(MessageIcon, const QString& text) override {
+        // Messages join their lines with CR LF for message boxes; each is an error line here.
+        for (const QString& line : text.split(QLatin1String("\r\n")))
+            printError(line);
+    }
     void lampOn() override { m_shown.lampOn = true; }
     void lampOff() override { m_shown.lampOn = false; }
     void lampBlink() override {}

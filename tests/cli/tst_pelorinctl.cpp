@@ -235,6 +235,62 @@ private Q_SLOTS:
         }
     }
 
+    // Text from the settings file or the server never reaches the terminal raw: control
+    // characters come out escaped, in results and in errors alike.
+    void shownTextIsSafe_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("sim"); // tvsim's arguments; its URL is then stored
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("shown"); // on standard output or error
+        QTest::newRow("clear screen")
+            << QByteArray("[Server]\nAddress=\x1b[2Jx\n") << QStringList{}
+            << QStringList{"config", "get", "Server", "Address"} << R"(\x1B[2Jx)";
+        QTest::newRow("window title")
+            << QByteArray("[Server]\nUserName=\x1b]0;pwned\a\n") << QStringList{}
+            << QStringList{"config", "get", "server", "username"} << R"(\x1B]0;pwned\x07)";
+        QTest::newRow("C1, DEL and tab in a list")
+            << QByteArray("[Server]\nAddress=a\u009B2J\x7f\tb\n") << QStringList{}
+            << QStringList{"config", "list"} << R"(Address=a\u009B2J\x7F\x09b)";
+        QTest::newRow("names in a list") << QByteArray("[Se\x1brver]\nK\u0085=v\n") << QStringList{}
+                                         << QStringList{"config", "list"}
+                                         << R"([Se\x1Brver])"
+                                            "\n"
+                                            R"(K\u0085=v)";
+        QTest::newRow("JSON") << QByteArray("[Server]\nAddress=a\u009B\x7f\x1b\n") << QStringList{}
+                              << QStringList{"--json", "config", "get", "Server", "Address"}
+                              << R"("a\u009b\u007f\u001b")";
+        QTest::newRow("stored URL in an error")
+            << QByteArray("[Server]\nURL=http://\x1b]0;x\a/tv\n") << QStringList{}
+            << QStringList{"status"} << R"(http://\x1B]0;x\x07/tv)";
+        QTest::newRow("MAC list") << QByteArray()
+                                  << QStringList{"--mac-body", "A:00:11:22:33:44:55|B:\x1b]0;x\a|"}
+                                  << QStringList{"macs"} << R"(\x1B]0;x\x07)";
+        QTest::newRow("server's answer in an error")
+            << QByteArray() << QStringList{"--mac-body", "\x1b[2J|"} << QStringList{"macs"}
+            << R"(\x1B[2J|)";
+    }
+
+    void shownTextIsSafe() {
+        QFETCH(QByteArray, settings);
+        QFETCH(QStringList, sim);
+        QFETCH(QStringList, args);
+        QFETCH(QString, shown);
+        std::optional<TvSim> tvsim;
+        if (!sim.isEmpty()) {
+            tvsim.emplace(sim);
+            QVERIFY(tvsim->isReady());
+            settings = "[Server]\nURL=" + tvsim->url.toUtf8() + '\n';
+        }
+        store(settings);
+
+        const Finished run = ctl(args);
+        const QString both = run.out + run.err;
+        QVERIFY2(both.contains(shown), qPrintable(both));
+        static const QRegularExpression control(
+            QStringLiteral("[\\x00-\\x09\\x0B-\\x1F\\x7F-\\x9F]"));
+        QVERIFY2(!both.contains(control), qPrintable(both));
+    }
+
     void watchPrintsChangesUntilSignal_data() {
         QTest::addColumn<int>("signal");
 #ifdef Q_OS_UNIX
