@@ -1,7 +1,9 @@
 #include "cli/commands.h"
 
 #include "cli/cmdline.h"
+#include "cli/terminal.h"
 #include "cli/textview.h"
+#include "common/textcodec.h"
 #include "serverlink/macaddr.h"
 #include "serverlink/serverlink.h"
 #include "serverlink/serverurl.h"
@@ -10,6 +12,9 @@
 #include "settings/settingskeys.h"
 
 #include <QJsonArray>
+
+#include <iostream>
+#include <string>
 
 namespace pelorin::cli {
 
@@ -36,11 +41,18 @@ std::optional<SettingName> settingNamed(const QString& section, const QString& k
     return std::nullopt;
 }
 
+// A setting's value as printed: a password in a URL stays hidden.
+QString displayedValue(const QString& section, const QString& key, const QString& value) {
+    const auto name = knownSetting(section, key);
+    return name && isUrlSetting(*name) ? urlForDisplay(value) : value;
+}
+
 int configGet(const QStringList& words, const Options& options) {
     const auto name = settingNamed(words.at(0), words.at(1));
     if (!name)
         return UsageError;
-    const QString value = ReadIni(name->section, name->key);
+    const QString value =
+        displayedValue(name->section, name->key, ReadIni(name->section, name->key));
     if (options.json)
         printJson({{"section", name->section}, {"key", name->key}, {"value", value}});
     else
@@ -48,23 +60,62 @@ int configGet(const QStringList& words, const Options& options) {
     return Success;
 }
 
-int configSet(const QStringList& words) {
+// One line of standard input without its line break (LF or CR LF); nothing when the input
+// ended before anything was read.
+std::optional<QString> readStdinLine() {
+    std::string line;
+    if (!std::getline(std::cin, line) && line.empty())
+        return std::nullopt;
+    return decodeUtf8OrLocal(QByteArrayView(line.data(), qsizetype(line.size())));
+}
+
+// A password that stays off the command line: typed at the terminal without echo, or else the
+// first line of standard input.
+std::optional<QString> readPassword(bool fromTerminal) {
+    auto line = fromTerminal ? readLineWithoutEcho(QStringLiteral("Password (not shown): "))
+                             : readStdinLine();
+    if (line && line->endsWith(u'\r'))
+        line->chop(1);
+    return line;
+}
+
+// The value `config set` is to store: the last word, or the password read as it asks for.
+std::optional<QString> valueToSet(const SettingName& name, const QStringList& words,
+                                  bool passwordStdin) {
+    const bool password =
+        name.section == QLatin1String(ini::Server) && name.key == QLatin1String(ini::Password);
+    if (passwordStdin && !password) {
+        printError(QStringLiteral("--password-stdin is for: config set Server Password"));
+        return std::nullopt;
+    }
+    if (!passwordStdin && !(password && words.value(2) == QLatin1String("-")))
+        return words.value(2);
+    const auto value = readPassword(!passwordStdin && stdinIsTerminal());
+    if (!value)
+        printError(QStringLiteral("no password was read: standard input ended first"));
+    return value;
+}
+
+int configSet(const QStringList& words, bool passwordStdin) {
     const auto name = settingNamed(words.at(0), words.at(1));
     if (!name)
         return UsageError;
-    const QString problem = settingValueProblem(*name, words.at(2));
+    const auto value = valueToSet(*name, words, passwordStdin);
+    if (!value)
+        return UsageError;
+    const QString problem = settingValueProblem(*name, *value);
     if (!problem.isEmpty()) {
         printError(problem);
         return UsageError;
     }
-    switch (WriteIniChecked(name->section, name->key, words.at(2))) {
+    switch (WriteIniChecked(name->section, name->key, *value)) {
     case IniFile::WriteResult::Written:
     case IniFile::WriteResult::Unchanged:
         return Success;
     case IniFile::WriteResult::Refused:
         printError(QStringLiteral("this value cannot be stored"));
         return UsageError;
-    case IniFile::WriteResult::Failed:
+    default: // Failed, or a reason the engine may come to give: either way nothing was written
         break;
     }
     printError(QStringLiteral("cannot write %1").arg(settingsFilePath()));
@@ -76,7 +127,8 @@ void listAsText(const QList<IniFile::Entry>& entries) {
     for (const IniFile::Entry& entry : entries) {
         if (!previous || entry.section != previous->section)
             out() << (previous ? "\n" : "") << '[' << escapedControls(entry.section) << "]\n";
-        out() << escapedControls(entry.key) << '=' << escapedControls(entry.value) << '\n';
+        out() << escapedControls(entry.key) << '='
+              << escapedControls(displayedValue(entry.section, entry.key, entry.value)) << '\n';
         previous = &entry;
     }
     out() << Qt::flush;
@@ -86,7 +138,9 @@ void listAsJson(const QList<IniFile::Entry>& entries) {
     QJsonArray settings;
     for (const IniFile::Entry& entry : entries)
         settings.append(
-            QJsonObject{{"section", entry.section}, {"key", entry.key}, {"value", entry.value}});
+            QJsonObject{{"section", entry.section},
+                        {"key", entry.key},
+                        {"value", displayedValue(entry.section, entry.key, entry.value)}});
     printJson({{"file", settingsFilePath()}, {"settings", settings}});
 }
 
@@ -137,18 +191,31 @@ int runConfig(const QStringList& args, Options options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Reads and writes Pelorin's settings (sections Pos, Form and Server). A value that "
-        "begins with a dash follows \"--\"."));
+        "begins with a dash follows \"--\". The value - of Server Password asks for the "
+        "password at the terminal without showing it (or reads a line of standard input)."));
     parser.addPositionalArgument(
         QStringLiteral("action"), QStringLiteral("get SECTION KEY | set SECTION KEY VALUE | list"),
         QStringLiteral("(get SECTION KEY | set SECTION KEY VALUE | list)"));
+    const QCommandLineOption passwordStdin(
+        QStringLiteral("password-stdin"),
+        QStringLiteral("config set Server Password without VALUE: reads the password from the "
+                       "first line of standard input."));
+    parser.addOption(passwordStdin);
     if (const auto done = parseCommand(parser, {QStringLiteral("config"), 1, 4}, args, options))
         return *done;
     const QStringList words = parser.positionalArguments();
     const QString action = words.first();
+    if (parser.isSet(passwordStdin)) {
+        if (action == QLatin1String("set") && words.size() == 3)
+            return configSet(words.mid(1), true);
+        printError(QStringLiteral("--password-stdin goes with: config set Server Password "
+                                  "(without VALUE)"));
+        return UsageError;
+    }
     if (action == QLatin1String("get") && words.size() == 3)
         return configGet(words.mid(1), options);
     if (action == QLatin1String("set") && words.size() == 4)
-        return configSet(words.mid(1));
+        return configSet(words.mid(1), false);
     if (action == QLatin1String("list") && words.size() == 1)
         return configList(options);
     printError(
@@ -170,8 +237,9 @@ int runStatus(const QStringList& args, Options options) {
     ServerLink link(view);
     const StatusWord word = link.CheckStatus(url);
     if (options.json)
-        printJson(
-            {{"status", statusWordText(word)}, {"server", serverStateName(word)}, {"url", url}});
+        printJson({{"status", statusWordText(word)},
+                   {"server", serverStateName(word)},
+                   {"url", urlForDisplay(url)}});
     else
         out() << statusWordText(word) << Qt::endl;
     if (word == StatusWord::On)

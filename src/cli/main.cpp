@@ -29,6 +29,9 @@ Commands:
                                send the Wake-on-LAN magic packet
   config get SECTION KEY       print one setting
   config set SECTION KEY VALUE store one setting
+  config set --password-stdin Server Password
+                               store the first line of standard input as the password
+                               (the VALUE - asks for it at the terminal without echo)
   config list                  print every setting
 
 Options:

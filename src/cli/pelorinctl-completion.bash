@@ -45,6 +45,7 @@ _pelorinctl() {
         on) options+=" --ports --count --secureon" ;;
         wake) options+=" --to --ports --count --secureon" ;;
         watch) options+=" --interval" ;;
+        config) options+=" --password-stdin" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

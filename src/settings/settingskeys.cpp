@@ -67,6 +67,24 @@ std::optional<SettingName> knownSetting(const QString& section, const QString& k
     return SettingName{*sectionName, *keyName};
 }
 
+bool isUrlSetting(const SettingName& name) {
+    return name.section == QLatin1String(ini::Server) && isUrlKey(name.key);
+}
+
+// The password runs from the first ":" after the scheme to the last "@". Taking the last "@" of
+// the whole text, not the one before the first "/", also hides a password that holds "/", "?" or
+// "@" unencoded (in a malformed URL an error message quotes); a path with an "@" behind a port
+// is masked too much, which costs nothing but looks.
+QString urlForDisplay(const QString& url) {
+    const qsizetype scheme = url.indexOf(QLatin1String("://"));
+    const qsizetype start = scheme >= 0 ? scheme + 3 : 0;
+    const qsizetype at = url.lastIndexOf(u'@');
+    const qsizetype colon = url.indexOf(u':', start);
+    if (at < start || colon < 0 || colon > at)
+        return url;
+    return url.left(colon + 1) + QStringLiteral("********") + url.mid(at);
+}
+
 QString plainValueProblem(const QString& value) {
     if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
         return QStringLiteral("a value cannot contain line breaks");
@@ -87,19 +105,20 @@ QString settingValueProblem(const SettingName& name, const QString& value) {
         value.toDouble(&ok);
         return ok ? QString() : QStringLiteral("a position is a number of twips: %1").arg(value);
     }
-    if (name.section == QLatin1String(ini::Server) && isUrlKey(name.key)) {
+    if (isUrlSetting(name)) {
         // QUrl rejects a port above 65535 as a malformed URL; say what is really wrong.
         static const QRegularExpression portPattern(
             QStringLiteral("^[A-Za-z]+://[^/]*:(\\d+)(/|$)"));
         const QRegularExpressionMatch port = portPattern.match(value);
         if (port.hasMatch() &&
             (port.captured(1).toULongLong() > 65535 || port.captured(1).toULongLong() == 0))
-            return QStringLiteral("port out of range (1-65535) in %1").arg(value);
+            return QStringLiteral("port out of range (1-65535) in %1").arg(urlForDisplay(value));
         const QUrl url(value, QUrl::StrictMode);
         const bool web =
             url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
         if (!url.isValid() || !web || url.host().isEmpty())
-            return QStringLiteral("not an http:// or https:// address: %1").arg(value);
+            return QStringLiteral("not an http:// or https:// address: %1")
+                .arg(urlForDisplay(value));
         return {};
     }
     if (name.section == QLatin1String(ini::Server) && isMacKey(name.key) && !isUsableMacText(value))

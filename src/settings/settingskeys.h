@@ -20,6 +20,13 @@ std::optional<SettingName> knownSetting(const QString& section, const QString& k
 // a longer value would come back cut.
 QString plainValueProblem(const QString& value);
 
+// Whether the setting holds a server URL: URL, List-1 ... List-100.
+bool isUrlSetting(const SettingName& name);
+
+// A URL as it may be shown anywhere: the password of a "user:password@" part is replaced by
+// asterisks. Every printed URL goes through it.
+QString urlForDisplay(const QString& url);
+
 // Why `value` cannot be stored under a known setting (the empty text when it can): positions
 // are numbers, URLs are http or https addresses, MAC addresses six hexadecimal groups.
 QString settingValueProblem(const SettingName& name, const QString& value);
