@@ -60,8 +60,8 @@ int configGet(const QStringList& words, const Options& options) {
     return Success;
 }
 
-// One line of standard input without its line break (LF or CR LF); nothing when the input
-// ended before anything was read.
+// One line of standard input without its LF; nothing when the input ended before anything was
+// read.
 std::optional<QString> readStdinLine() {
     std::string line;
     if (!std::getline(std::cin, line) && line.empty())
@@ -70,11 +70,14 @@ std::optional<QString> readStdinLine() {
 }
 
 // A password that stays off the command line: typed at the terminal without echo, or else the
-// first line of standard input.
+// first line of standard input. A line that ends in CR LF (Windows) loses both.
 std::optional<QString> readPassword(bool fromTerminal) {
     auto line = fromTerminal ? readLineWithoutEcho(QStringLiteral("Password (not shown): "))
                              : readStdinLine();
-    if (line && line->endsWith(u'\r'))
+    if (!line)
+        printError(fromTerminal ? QStringLiteral("no password was read from the terminal")
+                                : QStringLiteral("no password was read: standard input ended"));
+    else if (line->endsWith(u'\r'))
         line->chop(1);
     return line;
 }
@@ -90,10 +93,7 @@ std::optional<QString> valueToSet(const SettingName& name, const QStringList& wo
     }
     if (!passwordStdin && !(password && words.value(2) == QLatin1String("-")))
         return words.value(2);
-    const auto value = readPassword(!passwordStdin && stdinIsTerminal());
-    if (!value)
-        printError(QStringLiteral("no password was read: standard input ended first"));
-    return value;
+    return readPassword(!passwordStdin && stdinIsTerminal());
 }
 
 int configSet(const QStringList& words, bool passwordStdin) {
