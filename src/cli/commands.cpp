@@ -108,12 +108,16 @@ int configSet(const QStringList& words, bool passwordStdin) {
         printError(problem);
         return UsageError;
     }
-    switch (WriteIniChecked(name->section, name->key, *value)) {
+    const IniFile::WriteResult result = WriteIniChecked(name->section, name->key, *value);
+    switch (result) {
     case IniFile::WriteResult::Written:
     case IniFile::WriteResult::Unchanged:
         return Success;
     case IniFile::WriteResult::Refused:
         printError(QStringLiteral("this value cannot be stored"));
+        return UsageError;
+    case IniFile::WriteResult::Unencodable:
+        printError(IniFile(settingsFilePath()).describe(result));
         return UsageError;
     default: // Failed, or a reason the engine may come to give: either way nothing was written
         break;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -12,25 +13,25 @@ namespace pelorin {
 
 namespace {
 
-constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
+using WriteResult = IniFile::WriteResult;
 
-bool isBlank(QChar c) {
+bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
 
 QStringView trimmed(QStringView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
+    while (begin < end && isBlank(text[begin].unicode()))
         ++begin;
-    while (end > begin && isBlank(text[end - 1]))
+    while (end > begin && isBlank(text[end - 1].unicode()))
         --end;
     return text.sliced(begin, end - begin);
 }
 
 QStringView withoutLeadingBlanks(QStringView text) {
     qsizetype begin = 0;
-    while (begin < text.size() && isBlank(text[begin]))
+    while (begin < text.size() && isBlank(text[begin].unicode()))
         ++begin;
     return text.sliced(begin);
 }
@@ -57,26 +58,6 @@ QString valueOf(QStringView line) {
     return (quoted ? value.sliced(1, value.size() - 2) : value).toString();
 }
 
-// The longest start of `text` whose UTF-8 form fits in `maxBytes`, never splitting a character.
-QString cutToUtf8Bytes(const QString& text, qsizetype maxBytes) {
-    qsizetype bytes = 0;
-    for (qsizetype i = 0; i < text.size();) {
-        const char16_t unit = text[i].unicode();
-        const bool pair = QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
-                          QChar::isLowSurrogate(text[i + 1].unicode());
-        const qsizetype size = pair ? 4 : unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
-        if (bytes + size > maxBytes)
-            return text.first(i);
-        bytes += size;
-        i += pair ? 2 : 1;
-    }
-    return text;
-}
-
-QString readValue(QStringView line) {
-    return cutToUtf8Bytes(valueOf(line), IniFile::MaxValueBytes);
-}
-
 QString platformLineEnd() {
 #ifdef Q_OS_WIN
     return QStringLiteral("\r\n");
@@ -85,25 +66,43 @@ QString platformLineEnd() {
 #endif
 }
 
+// One line as the file holds it, and as text. Lines a write does not change are written back
+// from `bytes`, so what a decoding could not represent is never lost.
 struct Line {
-    QString text;
-    QString end; // "\r\n", "\n", "\r", or empty for a last line without a break
+    QByteArray bytes; // without the line break
+    QByteArray end;   // CR LF, LF or CR in the file's encoding; empty for a last line without one
+    QString text;     // `bytes` decoded
 };
 
-// A lone CR also ends a line, so no value read from a file can hold a line break.
-QList<Line> splitLines(const QString& text) {
+bool isLineBreak(char16_t unit) {
+    return unit == u'\n' || unit == u'\r';
+}
+
+// Splits whole code units on their values, which is safe in every encoding the codec knows: CR
+// and LF are never part of a longer character. A lone CR also ends a line, so no value read from
+// a file can hold a line break.
+QList<Line> splitLines(QByteArrayView bytes, TextCodec& codec) {
+    const qsizetype unit = codec.unitSize();
+    const qsizetype units = bytes.size() / unit;
     QList<Line> lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
+    qsizetype start = 0; // in units
+    while (start < units) {
         qsizetype stop = start;
-        while (stop < text.size() && text[stop] != u'\n' && text[stop] != u'\r')
+        while (stop < units && !isLineBreak(codec.unitAt(bytes, stop)))
             ++stop;
-        qsizetype endSize = 0;
-        if (stop < text.size())
-            endSize =
-                text[stop] == u'\r' && stop + 1 < text.size() && text[stop + 1] == u'\n' ? 2 : 1;
-        lines.append({text.sliced(start, stop - start), text.sliced(stop, endSize)});
-        start = stop + endSize;
+        if (stop == units) {
+            const QByteArrayView last = bytes.sliced(start * unit);
+            lines.append({last.toByteArray(), {}, codec.decode(last)});
+            break;
+        }
+        const qsizetype endUnits = codec.unitAt(bytes, stop) == u'\r' && stop + 1 < units &&
+                                           codec.unitAt(bytes, stop + 1) == u'\n'
+                                       ? 2
+                                       : 1;
+        const QByteArrayView text = bytes.sliced(start * unit, (stop - start) * unit);
+        lines.append({text.toByteArray(), bytes.sliced(stop * unit, endUnits * unit).toByteArray(),
+                      codec.decode(text)});
+        start = stop + endUnits;
     }
     return lines;
 }
@@ -120,10 +119,17 @@ struct Section {
     QList<KeyLine> keys;
 };
 
-QString headerName(QStringView trimmedLine) {
+// A line opens a section only when it starts with "[" and holds a "]"; an unclosed "[" line
+// belongs to the section above, as with the profile functions. Parsed as text: in Shift-JIS the
+// bytes of "[" and "]" also occur as the second byte of double-byte characters.
+std::optional<QString> headerName(QStringView trimmedLine) {
+    if (!trimmedLine.startsWith(u'['))
+        return std::nullopt;
     const QStringView inside = trimmedLine.sliced(1);
     const qsizetype close = inside.indexOf(u']');
-    return trimmed(close < 0 ? inside : inside.first(close)).toString();
+    if (close < 0)
+        return std::nullopt;
+    return trimmed(inside.first(close)).toString();
 }
 
 QList<Section> indexSections(const QList<Line>& lines) {
@@ -132,8 +138,8 @@ QList<Section> indexSections(const QList<Line>& lines) {
         const QStringView text = trimmed(lines[i].text);
         if (text.isEmpty())
             continue;
-        if (text.front() == u'[') {
-            sections.append({headerName(text), i, {}});
+        if (std::optional<QString> name = headerName(text)) {
+            sections.append({std::move(*name), i, {}});
             continue;
         }
         const qsizetype eq = text.indexOf(u'=');
@@ -143,33 +149,51 @@ QList<Section> indexSections(const QList<Line>& lines) {
     return sections;
 }
 
-// The file as lines, with the BOM and line-end style needed to write it back.
+// The file's bytes; a null array for a missing file, nothing when it cannot be read.
+std::optional<QByteArray> readBytes(const QString& path) {
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes.isNull() ? QByteArray("") : bytes;
+}
+
+// The file as lines, with the byte-order mark, encoding and line-end style needed to write it
+// back.
 class Document {
 public:
-    // Empty for a missing file; nullopt when the file exists but cannot be read.
+    enum class Change { Made, None, Unencodable };
+
+    // Empty (UTF-8) for a missing file; nothing when the file cannot be read.
     static std::optional<Document> load(const QString& path) {
-        QFile file(path);
-        if (!file.exists())
-            return Document{};
-        if (!file.open(QIODevice::ReadOnly))
+        const std::optional<QByteArray> bytes = readBytes(path);
+        if (!bytes)
             return std::nullopt;
-        QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return std::nullopt;
-        Document doc;
-        doc.m_exists = true;
-        if (bytes.startsWith(Utf8Bom)) {
-            doc.m_bom = Utf8Bom.toByteArray();
-            bytes.remove(0, Utf8Bom.size());
-        }
-        doc.m_lines = splitLines(decodeUtf8OrLocal(bytes));
+        Document doc = parse(*bytes);
+        doc.m_exists = !bytes->isNull();
+        return doc;
+    }
+
+    static Document parse(QByteArrayView bytes) {
+        const DetectedEncoding detected = detectEncoding(bytes);
+        Document doc(detected.encoding);
+        doc.m_bom = bytes.first(detected.bomSize).toByteArray();
+        const QByteArrayView body = bytes.sliced(detected.bomSize);
+        // A UTF-16 file cut off inside its last code unit: that byte is no text. It stays the
+        // file's last byte, after any line a write appends, so those lines start on a whole unit.
+        const qsizetype stray = body.size() % doc.m_codec.unitSize();
+        doc.m_stray = body.last(stray).toByteArray();
+        doc.m_lines = splitLines(body.first(body.size() - stray), doc.m_codec);
         doc.m_sections = indexSections(doc.m_lines);
         return doc;
     }
 
     bool exists() const { return m_exists; }
     const QList<Section>& sections() const { return m_sections; }
-    const Line& line(qsizetype index) const { return m_lines[index]; }
 
     const Section* findSection(QStringView name) const {
         for (const Section& section : m_sections)
@@ -187,65 +211,114 @@ public:
         return nullptr;
     }
 
-    // Applies one write to the lines; false when the file already holds the value. The section
-    // index is not refreshed, so a Document takes one change only.
-    bool put(const QString& sectionName, const QString& key, const QString& value) {
+    // The value on a line as a read gives it: cut to MaxValueBytes counted in the file's own
+    // bytes for Shift-JIS, as the "A" profile functions count; in UTF-8 bytes otherwise.
+    QString readValue(qsizetype line) const {
+        static const TextCodec utf8(TextEncoding::Utf8);
+        const TextCodec& counter = m_codec.encoding() == TextEncoding::Cp932 ? m_codec : utf8;
+        return counter.cut(valueOf(m_lines[line].text), IniFile::MaxValueBytes).toString();
+    }
+
+    // Applies one write to the lines. The section index is not refreshed, so a Document takes
+    // one change only.
+    Change put(const QString& sectionName, const QString& key, const QString& value) {
         const Section* section = findSection(sectionName);
-        if (!section) {
-            appendSection(sectionName, key, value);
-            return true;
-        }
+        if (!section)
+            return appendSection(sectionName, key, value);
         if (const KeyLine* keyLine = findKey(*section, key)) {
             Line& line = m_lines[keyLine->line];
             if (valueOf(line.text) == value)
-                return false;
-            line.text = keyLine->key + u'=' + value;
-            return true;
+                return Change::None;
+            const std::optional<QByteArray> tail = m_codec.encode(u'=' + value);
+            if (!tail)
+                return Change::Unencodable;
+            line = makeLine(keyBytes(line.bytes) + *tail, line.end);
+            return Change::Made;
         }
+        const std::optional<QByteArray> text = m_codec.encode(key + u'=' + value);
+        if (!text)
+            return Change::Unencodable;
         const qsizetype after =
             section->keys.isEmpty() ? section->header : section->keys.last().line;
-        insertAfter(after, key + u'=' + value);
-        return true;
+        const QByteArray end = lineEnd();
+        if (after >= 0 && m_lines[after].end.isEmpty())
+            m_lines[after].end = end;
+        m_lines.insert(after + 1, makeLine(*text, end));
+        return Change::Made;
+    }
+
+    // Whether `bytes` read as these lines. The encoding is judged from the bytes, so a write that
+    // replaced the last line that is not valid UTF-8 in a Shift-JIS file would have the rest
+    // read as UTF-8: harmless where they are ASCII, any other line would read as something else.
+    bool readsAs(QByteArrayView bytes) const {
+        if (detectEncoding(bytes).encoding == m_codec.encoding())
+            return true;
+        return std::ranges::equal(parse(bytes).m_lines, m_lines,
+                                  [](const Line& a, const Line& b) { return a.text == b.text; });
     }
 
     QByteArray bytes() const {
-        QString text;
-        for (const Line& line : m_lines)
-            text += line.text + line.end;
+        QByteArray bytes = m_bom;
         // A first line starting with U+FEFF (a key written before any section) would lose that
-        // character as a byte order mark on the next read; a mark of our own keeps it content.
-        if (m_bom.isEmpty() && text.startsWith(QChar(0xFEFF)))
-            return Utf8Bom.toByteArray() + text.toUtf8();
-        return m_bom + text.toUtf8();
+        // character as a byte-order mark on the next read; a mark of our own keeps it content.
+        const QByteArray utf8Bom = byteOrderMark(TextEncoding::Utf8);
+        if (bytes.isEmpty() && !m_lines.isEmpty() && m_lines.first().bytes.startsWith(utf8Bom))
+            bytes = utf8Bom;
+        for (const Line& line : m_lines)
+            bytes += line.bytes + line.end;
+        return bytes + m_stray;
     }
 
 private:
+    explicit Document(TextEncoding encoding) : m_codec(encoding) {}
+
     // New lines follow the file's first line break, so a file never mixes styles because of us.
-    QString lineEnd() const {
+    QByteArray lineEnd() const {
         for (const Line& line : m_lines)
             if (!line.end.isEmpty())
                 return line.end;
-        return platformLineEnd();
+        return m_codec.encode(platformLineEnd()).value_or(QByteArray());
     }
 
-    void insertAfter(qsizetype index, const QString& text) {
-        const QString end = lineEnd();
-        if (index >= 0 && m_lines[index].end.isEmpty())
-            m_lines[index].end = end;
-        m_lines.insert(index + 1, {text, end});
+    Line makeLine(const QByteArray& bytes, const QByteArray& end) {
+        return {bytes, end, m_codec.decode(bytes)};
     }
 
-    void appendSection(const QString& name, const QString& key, const QString& value) {
-        const QString end = lineEnd();
+    // The key of a key line as the file spells it, without the blanks around it: a changed
+    // value leaves the name's bytes alone even where decoding could not represent them. Blanks
+    // and "=" are single code units in every encoding here.
+    QByteArray keyBytes(QByteArrayView bytes) const {
+        const qsizetype unit = m_codec.unitSize();
+        const qsizetype units = bytes.size() / unit;
+        qsizetype end = 0;
+        while (end < units && m_codec.unitAt(bytes, end) != u'=')
+            ++end;
+        qsizetype begin = 0;
+        while (begin < end && isBlank(m_codec.unitAt(bytes, begin)))
+            ++begin;
+        while (end > begin && isBlank(m_codec.unitAt(bytes, end - 1)))
+            --end;
+        return bytes.sliced(begin * unit, (end - begin) * unit).toByteArray();
+    }
+
+    Change appendSection(const QString& name, const QString& key, const QString& value) {
+        const std::optional<QByteArray> header = m_codec.encode(u'[' + name + u']');
+        const std::optional<QByteArray> text = m_codec.encode(key + u'=' + value);
+        if (!header || !text)
+            return Change::Unencodable;
+        const QByteArray end = lineEnd();
         if (!m_lines.isEmpty() && m_lines.last().end.isEmpty())
             m_lines.last().end = end;
-        m_lines.append({QLatin1Char('[') + name + QLatin1Char(']'), end});
-        m_lines.append({key + u'=' + value, end});
+        m_lines.append(makeLine(*header, end));
+        m_lines.append(makeLine(*text, end));
+        return Change::Made;
     }
 
+    TextCodec m_codec;
     bool m_exists = false;
     QByteArray m_bom;
     QList<Line> m_lines;
+    QByteArray m_stray;
     QList<Section> m_sections;
 };
 
@@ -260,16 +333,15 @@ bool acceptable(QStringView section, QStringView key, QStringView value) {
 }
 
 // Atomic: a crash leaves either the old file or the new one, never a mix.
-bool save(const QString& path, const Document& doc) {
+bool save(const QString& path, const QByteArray& bytes, bool exists) {
     // QSaveFile refuses to replace a file that is marked read-only, as an in-place write would.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // QSaveFile carries an existing file's permissions over by itself. A new file holds a
     // password, so only its owner may read it; a file system without owners simply ignores this.
-    if (!doc.exists())
+    if (!exists)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = doc.bytes();
     if (file.write(bytes) != bytes.size())
         return false;
     return file.commit();
@@ -285,7 +357,7 @@ QString IniFile::read(const QString& section, const QString& key) const {
         return {};
     const Section* found = doc->findSection(trimmed(section));
     const KeyLine* keyLine = found ? Document::findKey(*found, trimmed(key)) : nullptr;
-    return keyLine ? readValue(doc->line(keyLine->line).text) : QString();
+    return keyLine ? doc->readValue(keyLine->line) : QString();
 }
 
 IniFile::WriteResult IniFile::write(const QString& section, const QString& key,
@@ -297,9 +369,18 @@ IniFile::WriteResult IniFile::write(const QString& section, const QString& key,
     std::optional<Document> doc = Document::load(m_path);
     if (!doc)
         return WriteResult::Failed;
-    if (!doc->put(sectionName, keyName, withoutLeadingBlanks(value).toString()))
+    switch (doc->put(sectionName, keyName, withoutLeadingBlanks(value).toString())) {
+    case Document::Change::None:
         return WriteResult::Unchanged;
-    return save(m_path, *doc) ? WriteResult::Written : WriteResult::Failed;
+    case Document::Change::Unencodable:
+        return WriteResult::Unencodable;
+    case Document::Change::Made:
+        break;
+    }
+    const QByteArray bytes = doc->bytes();
+    if (!doc->readsAs(bytes))
+        return WriteResult::Unencodable;
+    return save(m_path, bytes, doc->exists()) ? WriteResult::Written : WriteResult::Failed;
 }
 
 QList<IniFile::Entry> IniFile::entries() const {
@@ -312,10 +393,29 @@ QList<IniFile::Entry> IniFile::entries() const {
             continue;
         for (const KeyLine& keyLine : section.keys) {
             if (keyLine.hasValue && Document::findKey(section, keyLine.key) == &keyLine)
-                result.append({section.name, keyLine.key, readValue(doc->line(keyLine.line).text)});
+                result.append({section.name, keyLine.key, doc->readValue(keyLine.line)});
         }
     }
     return result;
+}
+
+QString IniFile::describe(WriteResult result) const {
+    switch (result) {
+    case WriteResult::Written:
+        return QStringLiteral("the value was stored");
+    case WriteResult::Unchanged:
+        return QStringLiteral("the settings file already held this value");
+    case WriteResult::Refused:
+        return QStringLiteral("this value cannot be stored: a line break or NUL in it, or a "
+                              "name that a read could not find again");
+    case WriteResult::Unencodable:
+        return QStringLiteral("this text cannot be written in the encoding of the settings file "
+                              "(an old Shift-JIS file) as it is");
+    case WriteResult::Failed:
+        break;
+    }
+    return QStringLiteral("the settings file could not be written (a missing folder, no "
+                          "permission or a full disk)");
 }
 
 } // namespace pelorin

@@ -8,13 +8,14 @@
 //   gone, one matching outer quote pair removed, at most 1023 bytes cut on a character
 //   boundary) and every other entry keeps its value;
 // - a write touches one line, or adds at most the key line and a section header; all other lines
-//   of a UTF-8 file stay byte for byte;
+//   of a file in an 8-bit encoding stay byte for byte;
+// - only a Shift-JIS file turns a text away as unencodable;
 // - writing the same value again leaves the file as it is.
+#include "common/textcodec.h"
 #include "fuzzcheck.h"
 #include "settings/inifile.h"
 
 #include <QFile>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -50,11 +51,14 @@ bool refusable(const QString& section, const QString& key, const QString& value)
 }
 
 // What a read gives back for a stored value: blanks around it and one matching quote pair go,
-// then the UTF-8 form is cut to 1023 bytes without splitting a character.
-QString asRead(const QString& value) {
+// then the UTF-8 form is cut to 1023 bytes without splitting a character; in a Shift-JIS file
+// the Shift-JIS form is.
+QString asRead(const QString& value, pelorin::TextEncoding encoding) {
     QString v = stripBlanks(value);
     if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
         v = v.mid(1, v.size() - 2);
+    if (encoding == pelorin::TextEncoding::Cp932)
+        return pelorin::TextCodec(encoding).cut(v, IniFile::MaxValueBytes).toString();
     QByteArray bytes = v.toUtf8();
     if (bytes.size() <= IniFile::MaxValueBytes)
         return v;
@@ -74,12 +78,6 @@ bool replaceFile(const QString& path, const QByteArray& bytes) {
     QFile::remove(path);
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-bool isUtf8(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    [[maybe_unused]] const QString decoded = utf8(bytes);
-    return !utf8.hasError();
 }
 
 // Lines with their breaks, the way the engine splits them (CR LF, LF or a lone CR).
@@ -159,19 +157,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkEntries(ini);
     const QList<IniFile::Entry> entriesBefore = ini.entries();
 
+    const pelorin::TextEncoding encoding = pelorin::detectEncoding(before).encoding;
     const Result result = ini.write(section, key, value);
     const QByteArray after = contents(path);
     FUZZ_CHECK(result != Result::Failed, path);
     FUZZ_CHECK((result == Result::Refused) == refusable(section, key, value),
                section << key << value);
+    FUZZ_CHECK(result != Result::Unencodable || encoding == pelorin::TextEncoding::Cp932, before);
     if (result != Result::Written) {
         FUZZ_CHECK(after == before, before << after);
         if (result == Result::Unchanged)
-            FUZZ_CHECK(ini.read(section, key) == asRead(value), ini.read(section, key) << value);
+            FUZZ_CHECK(ini.read(section, key) == asRead(value, encoding), ini.read(section, key)
+                                                                              << value);
         return 0;
     }
 
-    FUZZ_CHECK(ini.read(section, key) == asRead(value), ini.read(section, key) << value);
+    FUZZ_CHECK(ini.read(section, key) == asRead(value, encoding), ini.read(section, key) << value);
     checkEntries(ini);
     const QList<IniFile::Entry> entriesAfter = ini.entries();
     FUZZ_CHECK(sameEntries(othersThan(entriesBefore, section, key),
@@ -182,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             entriesAfter, [&](const IniFile::Entry& e) { return isWrittenEntry(e, section, key); }),
         section << key << after);
 
-    if (isUtf8(before)) {
+    if (encoding == pelorin::TextEncoding::Utf8 || encoding == pelorin::TextEncoding::Cp932) {
         // Whatever lies between the unchanged first and last lines is the write's own work.
         const QList<QByteArray> oldLines = lines(before);
         const QList<QByteArray> newLines = lines(after);

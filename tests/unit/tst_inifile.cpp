@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +28,12 @@ QByteArray contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A UTF-16 file as the "W" profile functions write it: byte-order mark first.
+QByteArray utf16(const QString& text, QStringConverter::Encoding encoding) {
+    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+    return encoder(text);
+}
+
 // A null `bytes` leaves the file missing.
 void createFile(const QString& path, const QByteArray& bytes) {
     if (bytes.isNull())
@@ -50,7 +56,6 @@ private slots:
     void write_data();
     void write();
     void entries();
-    void legacyCodePage();
     void permissions();
     void unwritablePlaces();
 
@@ -89,6 +94,15 @@ void TestIniFile::read_data() {
     row("bom ignored", "\xEF\xBB\xBF[S]\nK=v"_ba, "S", "K", "v");
     row("missing section", dup, "B", "K", {});
     row("missing file", {}, "S", "K", {});
+    row("unclosed [ stays in section above", "[A]\nK=1\n[B\nJ=2\n"_ba, "A", "J", "2");
+    row("unclosed [ opens no section", "[A]\nK=1\n[B\nJ=2\n"_ba, "B", "J", {});
+    // Shift-JIS: 山田 8E 52 93 63; ゼ 83 5B and ゾ 83 5D end in the bytes of "[" and "]".
+    row("shift-jis value", "[S]\nName=\x8E\x52\x93\x63\n"_ba, "S", "Name", u"山田"_s);
+    row("shift-jis ] as second byte", "[\x83\x5B\x83\x5D]\nK=v\n"_ba, u"ゼゾ"_s, "K", "v");
+    row("shift-jis ] opens no section", "[S]\n[A\x83\x5D\nK=v\n"_ba, "S", "K", "v");
+    row("latin-1 read as shift-jis", "[S]\nName=caf\xE9\nK=v"_ba, "S", "K", "v");
+    row("utf-16le", utf16(u"[S]\r\nK=値"_s, QStringConverter::Utf16LE), "s", "k", u"値"_s);
+    row("utf-16be", utf16(u"[S]\nK=値\n"_s, QStringConverter::Utf16BE), "S", "K", u"値"_s);
     value("empty value", "\n", {});
     value("nul ends value", "ab\0cd\n"_ba, "ab");
     value("double quotes, inner blanks kept", " \"a b \" \n", "a b ");
@@ -100,6 +114,9 @@ void TestIniFile::read_data() {
     value("cut before multibyte char", a1020 + "aa\xE3\x81\x82", s1020 + "aa");
     value("multibyte char ending at limit", a1020 + "\xE3\x81\x82!", s1020 + u"\u3042"_s);
     value("cut before surrogate pair", a1020 + "a\xF0\x9F\x98\x80", s1020 + "a");
+    // 2 + 510 * 2 bytes of Shift-JIS fit; the next character would end past byte 1023.
+    value("shift-jis cut on its own bytes", "aa" + "\x82\xA0"_ba.repeated(600),
+          "aa" + u"あ"_s.repeated(510));
 }
 
 void TestIniFile::read() {
@@ -149,6 +166,32 @@ void TestIniFile::write_data() {
     row("new file", {}, "S", "K", "v", "[S]" + NewLine + "K=v" + NewLine);
     row("same value as read", "[S]\r\n K = \"v\" ", "s", "K", "v", "[S]\r\n K = \"v\" ",
         Result::Unchanged);
+
+    // Shift-JIS: 山田 8E 52 93 63, 表ソ 95 5C 83 5C, 居間 8B 8F 8A D4; ≒ is both 87 90 and
+    // 81 E0, and only 81 E0 is what encoding it gives.
+    const QByteArray sjis = "[S]\r\nUserName=\x8E\x52\x93\x63\r\nNote=\x95\x5C\x83\x5C\r\n"_ba;
+    row("shift-jis lines kept, new one in shift-jis", sjis, "S", "Room", u"居間"_s,
+        sjis + "Room=\x8B\x8F\x8A\xD4\r\n");
+    row("shift-jis value replaced, key bytes kept", "[S]\n \x87\x90 = x\n"_ba, "S", u"≒"_s,
+        u"山田"_s, "[S]\n\x87\x90=\x8E\x52\x93\x63\n"_ba);
+    row("latin-1 lines kept", "[S]\nName=caf\xE9\nK=v\n"_ba, "S", "K", "w",
+        "[S]\nName=caf\xE9\nK=w\n"_ba);
+    // Without its one byte that is not UTF-8, the file would read as UTF-8: fine for ASCII, not
+    // for E3 81 82, which is あ in UTF-8 and something else in Shift-JIS.
+    row("shift-jis to ascii", "[S]\nK=\xE9\n"_ba, "S", "K", "v", "[S]\nK=v\n");
+    row("shift-jis that would read as utf-8", "[S]\nA=\xE3\x81\x82\nK=\xE9\n"_ba, "S", "K", "v",
+        "[S]\nA=\xE3\x81\x82\nK=\xE9\n"_ba, Result::Unencodable);
+    for (const QString& text : {u"😀"_s, u"café"_s, u"\u301C"_s}) // U+301C: no code of its own
+        row(qPrintable(u"not in shift-jis: "_s + text), sjis, "S", "Room", text, sjis,
+            Result::Unencodable);
+    const auto le = [](const QString& text) { return utf16(text, QStringConverter::Utf16LE); };
+    const auto be = [](const QString& text) { return utf16(text, QStringConverter::Utf16BE); };
+    row("utf-16le replace", le(u"[S]\r\nA=値\r\nK=v\r\n"_s), "S", "K", u"新"_s,
+        le(u"[S]\r\nA=値\r\nK=新\r\n"_s));
+    row("utf-16be new section", be(u"[S]\nA=値"_s), "T", "K", u"新"_s,
+        be(u"[S]\nA=値\n[T]\nK=新\n"_s));
+    row("utf-16le cut inside a unit", le(u"[S]\nA=1"_s) + "=", "S", "K", "v",
+        le(u"[S]\nA=1\nK=v\n"_s) + "=");
     row("empty on line without =", "[S]\nF\n", "S", "F", {}, "[S]\nF\n", Result::Unchanged);
 
     const struct {
@@ -196,28 +239,6 @@ void TestIniFile::entries() {
         found.append(entry.section + u'/' + entry.key + u'=' + entry.value);
     const QStringList expected{u"/P=0"_s, u"A/K=1"_s, u"A/L=q"_s, u"C/N="_s};
     QCOMPARE(found, expected);
-}
-
-// Old files were saved in the system code page; they must stay usable and become UTF-8.
-void TestIniFile::legacyCodePage() {
-    const QByteArray notUtf8[] = {
-        "[S]\nName=caf\xE9\nK=v\nEnd=x"_ba,
-        "[S]\nName=caf\xC3\xA9\nK=v\nEnd=\xE3\x81"_ba, // last character cut off
-    };
-    for (const QByteArray& bytes : notUtf8) {
-        const QString path = freshPath();
-        createFile(path, bytes);
-        const IniFile ini(path);
-        QCOMPARE(ini.read(u"S"_s, u"K"_s), u"v"_s);
-        QCOMPARE(ini.write(u"S"_s, u"K"_s, u"w"_s), Result::Written);
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = utf8(contents(path));
-        QVERIFY(!utf8.hasError());
-        QVERIFY(text.startsWith(u"[S]\nName=caf"_s));
-        QVERIFY(text.contains(u"\nK=w\nEnd="_s));
-        QVERIFY(!text.endsWith(u"End="_s)); // nothing of the old text is dropped
-        QCOMPARE(ini.read(u"S"_s, u"K"_s), u"w"_s);
-    }
 }
 
 void TestIniFile::permissions() {
