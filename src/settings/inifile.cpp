@@ -3,6 +3,7 @@
 #include "common/textcodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -13,6 +14,7 @@ namespace pelorin {
 
 namespace {
 
+using Problem = IniFile::Problem;
 using WriteResult = IniFile::WriteResult;
 
 bool isBlank(char16_t c) {
@@ -149,17 +151,39 @@ QList<Section> indexSections(const QList<Line>& lines) {
     return sections;
 }
 
-// The file's bytes; a null array for a missing file, nothing when it cannot be read.
-std::optional<QByteArray> readBytes(const QString& path) {
+// What stands at the path, judged without opening it: opening a FIFO would wait for a writer,
+// and reading a device or a huge file would never end or exhaust memory.
+Problem problemAt(const QString& path) {
+    const QFileInfo info(path); // follows symbolic links
+    if (!info.exists())
+        return Problem::None;
+    if (!info.isFile())
+        return Problem::NotRegularFile;
+    if (info.size() > IniFile::MaxFileBytes)
+        return Problem::TooLarge;
+    return Problem::None;
+}
+
+// The file's bytes; a null array for a missing file, nothing when it cannot be used.
+std::optional<QByteArray> readBytes(const QString& path, Problem& problem) {
+    problem = problemAt(path);
+    if (problem != Problem::None)
+        return std::nullopt;
     QFile file(path);
     if (!file.exists())
         return QByteArray();
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem = Problem::Unreadable;
         return std::nullopt;
+    }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes.isNull() ? QByteArray("") : bytes;
+        problem = Problem::Unreadable;
+    else if (bytes.size() > IniFile::MaxFileBytes) // it grew since it was looked at
+        problem = Problem::TooLarge;
+    else
+        return bytes.isNull() ? QByteArray("") : bytes;
+    return std::nullopt;
 }
 
 // The file as lines, with the byte-order mark, encoding and line-end style needed to write it
@@ -168,9 +192,10 @@ class Document {
 public:
     enum class Change { Made, None, Unencodable };
 
-    // Empty (UTF-8) for a missing file; nothing when the file cannot be read.
+    // Empty (UTF-8) for a missing file; nothing when the file cannot be used.
     static std::optional<Document> load(const QString& path) {
-        const std::optional<QByteArray> bytes = readBytes(path);
+        Problem problem = Problem::None;
+        const std::optional<QByteArray> bytes = readBytes(path, problem);
         if (!bytes)
             return std::nullopt;
         Document doc = parse(*bytes);
@@ -368,7 +393,7 @@ IniFile::WriteResult IniFile::write(const QString& section, const QString& key,
         return WriteResult::Refused;
     std::optional<Document> doc = Document::load(m_path);
     if (!doc)
-        return WriteResult::Failed;
+        return WriteResult::Unusable;
     switch (doc->put(sectionName, keyName, withoutLeadingBlanks(value).toString())) {
     case Document::Change::None:
         return WriteResult::Unchanged;
@@ -378,6 +403,8 @@ IniFile::WriteResult IniFile::write(const QString& section, const QString& key,
         break;
     }
     const QByteArray bytes = doc->bytes();
+    if (bytes.size() > MaxFileBytes)
+        return WriteResult::Refused;
     if (!doc->readsAs(bytes))
         return WriteResult::Unencodable;
     return save(m_path, bytes, doc->exists()) ? WriteResult::Written : WriteResult::Failed;
@@ -399,6 +426,26 @@ QList<IniFile::Entry> IniFile::entries() const {
     return result;
 }
 
+IniFile::Problem IniFile::problem() const {
+    Problem problem = Problem::None;
+    readBytes(m_path, problem);
+    return problem;
+}
+
+QString IniFile::describe(Problem problem) {
+    switch (problem) {
+    case Problem::None:
+        break;
+    case Problem::NotRegularFile:
+        return QStringLiteral("the settings file is not a regular file");
+    case Problem::TooLarge:
+        return QStringLiteral("the settings file is larger than 4 MiB");
+    case Problem::Unreadable:
+        return QStringLiteral("the settings file cannot be read");
+    }
+    return {};
+}
+
 QString IniFile::describe(WriteResult result) const {
     switch (result) {
     case WriteResult::Written:
@@ -406,11 +453,16 @@ QString IniFile::describe(WriteResult result) const {
     case WriteResult::Unchanged:
         return QStringLiteral("the settings file already held this value");
     case WriteResult::Refused:
-        return QStringLiteral("this value cannot be stored: a line break or NUL in it, or a "
-                              "name that a read could not find again");
+        return QStringLiteral("this value cannot be stored: a line break or NUL in it, a name "
+                              "that a read could not find again, or a settings file that would "
+                              "grow past 4 MiB");
     case WriteResult::Unencodable:
         return QStringLiteral("this text cannot be written in the encoding of the settings file "
                               "(an old Shift-JIS file) as it is");
+    case WriteResult::Unusable: {
+        const QString why = describe(problem());
+        return why.isEmpty() ? QStringLiteral("the settings file cannot be used") : why;
+    }
     case WriteResult::Failed:
         break;
     }

@@ -14,15 +14,29 @@ namespace pelorin {
 // UTF-16 with a byte-order mark are read as such; any other file that is not valid UTF-8 is read
 // as Shift-JIS (code page 932), as old Japanese files are written. A line a write changes or adds
 // is written in the file's own encoding; a new file is UTF-8.
+//
+// Hostile paths: a path that is no regular file (a folder, a device, a FIFO; a symbolic link to
+// a regular file is fine) or a file over MaxFileBytes is never read: reads give the empty text,
+// writes report Unusable and touch nothing, and problem() tells why.
 class IniFile {
 public:
     enum class WriteResult {
         Written,     // the file now holds the value
         Unchanged,   // the file already held exactly this value; nothing was touched
-        Refused,     // the section, key or value could not be stored safely (line breaks, NUL...)
+        Refused,     // the section, key or value could not be stored safely (line breaks, NUL...),
+                     // or the file would grow past MaxFileBytes
         Unencodable, // the file's encoding (an old Shift-JIS file) has no form for a character,
                      // or the change would make the file read as UTF-8 with other lines changed
+        Unusable,    // the path is no usable settings file (problem() says why); untouched
         Failed,      // the file could not be written (folder missing, no permission, disk full)
+    };
+
+    // Why a path cannot serve as a settings file.
+    enum class Problem {
+        None,           // usable; a missing file is usable too (it reads empty, a write creates it)
+        NotRegularFile, // a folder, a device such as /dev/zero, a FIFO...; never opened
+        TooLarge,       // larger than MaxFileBytes; never read
+        Unreadable,     // there, but it cannot be opened or read (no permission...)
     };
 
     struct Entry {
@@ -36,11 +50,16 @@ public:
     // on a character boundary.
     static constexpr int MaxValueBytes = 1023;
 
+    // Largest file that is read or written. Settings files hold a few kilobytes; a bigger one is
+    // not ours, and reading it would only make the program slow or run out of memory.
+    static constexpr qint64 MaxFileBytes = 4 * 1024 * 1024;
+
     explicit IniFile(QString path);
 
     const QString& path() const { return m_path; }
 
-    // The value of `key` in `section`, or the empty text when the file, section or key is missing.
+    // The value of `key` in `section`, or the empty text when the file, section or key is missing
+    // or the file cannot be used.
     QString read(const QString& section, const QString& key) const;
 
     WriteResult write(const QString& section, const QString& key, const QString& value) const;
@@ -49,7 +68,14 @@ public:
     // line of each key inside it.
     QList<Entry> entries() const;
 
-    // An English sentence for a write's result, for messages such as pelorinctl's errors.
+    // Whether the file can be used as it stands now, and why not. Programs check it at start-up
+    // to tell the user, since reads and the window's writes fail silently.
+    Problem problem() const;
+
+    // English sentences for messages such as pelorinctl's errors. describe(Problem::None) is the
+    // empty text. For WriteResult::Unusable the sentence names the file's problem as it stands
+    // now.
+    static QString describe(Problem problem);
     QString describe(WriteResult result) const;
 
 private:

@@ -99,4 +99,8 @@ IniFile::WriteResult WriteIniChecked(const QString& section, const QString& key,
     return IniFile(path).write(section, key, value);
 }
 
+IniFile::Problem settingsFileProblem() {
+    return settingsFile().problem();
+}
+
 } // namespace pelorin

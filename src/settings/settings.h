@@ -41,8 +41,13 @@ QString ReadIni(const QString& section, const QString& key);
 // failure ignore the result.
 bool WriteIni(const QString& section, const QString& key, const QString& value);
 
-// Same, with the reason a write did not happen.
+// Same, with the reason a write did not happen; IniFile::describe gives it in words.
 IniFile::WriteResult WriteIniChecked(const QString& section, const QString& key,
                                      const QString& value);
+
+// Whether the settings file can be used as it stands (IniFile::problem). Reads of an unusable
+// file give the empty text and the window's writes fail silently, so programs check this at
+// start-up to tell the user; IniFile::describe gives the reason in words.
+IniFile::Problem settingsFileProblem();
 
 } // namespace pelorin

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,7 @@ using pelorin::IniFile;
 using Result = IniFile::WriteResult;
 
 Q_DECLARE_METATYPE(IniFile::WriteResult)
+Q_DECLARE_METATYPE(IniFile::Problem)
 
 namespace {
 
@@ -58,6 +60,8 @@ private slots:
     void entries();
     void permissions();
     void unwritablePlaces();
+    void unusablePaths_data();
+    void unusablePaths();
 
 private:
     QTemporaryDir m_dir;
@@ -270,6 +274,63 @@ void TestIniFile::unwritablePlaces() {
         QSKIP("Running with rights that ignore read-only files");
     QCOMPARE(IniFile(readOnly).write(u"S"_s, u"K"_s, u"w"_s), Result::Failed);
     QCOMPARE(contents(readOnly), "[S]\nK=v\n"_ba);
+}
+
+void TestIniFile::unusablePaths_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<IniFile::Problem>("problem");
+    QTest::addColumn<Result>("result");
+    using P = IniFile::Problem;
+    // Sparse files: made in an instant, read only as far as the engine chooses to.
+    const auto sized = [&](qint64 size) {
+        const QString path = freshPath();
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
+            qFatal("cannot make a file of %lld bytes", size);
+        return path;
+    };
+    QTest::newRow("folder") << m_dir.path() << P::NotRegularFile << Result::Unusable;
+    QTest::newRow("over 4 MiB") << sized(IniFile::MaxFileBytes + 1) << P::TooLarge
+                                << Result::Unusable;
+    QTest::newRow("4 MiB, no room to grow")
+        << sized(IniFile::MaxFileBytes) << P::None << Result::Refused;
+    const QString target = freshPath();
+    createFile(target, "[S]\n"_ba);
+    const QString link = freshPath();
+    if (QFile::link(target, link))
+        QTest::newRow("link to a file") << link << P::None << Result::Written;
+#ifdef Q_OS_UNIX
+    // Reading either would hang or never end; only reads are tried on the system's own device.
+    QTest::newRow("/dev/zero") << u"/dev/zero"_s << P::NotRegularFile << Result::Unusable;
+    const QString fifo = freshPath();
+    if (QProcess::execute(u"mkfifo"_s, {fifo}) == 0)
+        QTest::newRow("fifo") << fifo << P::NotRegularFile << Result::Unusable;
+#endif
+}
+
+// Paths that are no settings file are refused before they are opened, and left as they are.
+void TestIniFile::unusablePaths() {
+    QFETCH(QString, path);
+    QFETCH(IniFile::Problem, problem);
+    QFETCH(Result, result);
+    const IniFile ini(path);
+    QCOMPARE(ini.problem(), problem);
+    QCOMPARE(ini.read(u"S"_s, u"K"_s), QString());
+    QVERIFY(ini.entries().isEmpty());
+    if (!path.startsWith(m_dir.path()))
+        return;
+    const QFileInfo before(path);
+    QCOMPARE(ini.write(u"S"_s, u"K"_s, u"v"_s), result);
+    const QFileInfo after(path);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    if (result == Result::Written) {
+        QCOMPARE(ini.read(u"S"_s, u"K"_s), u"v"_s);
+        return;
+    }
+    QCOMPARE(after.size(), before.size());
+    QCOMPARE(after.lastModified(), before.lastModified());
+    if (result == Result::Unusable)
+        QCOMPARE(ini.describe(result), IniFile::describe(problem));
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

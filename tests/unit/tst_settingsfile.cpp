@@ -16,7 +16,7 @@ private slots:
     void keyNames();
     void defaultPath();
     void readWriteChosenFile();
-    void missingFolderFails();
+    void unusablePlaces();
 
 private:
     QTemporaryDir m_dir;
@@ -56,11 +56,16 @@ void TestSettingsFile::readWriteChosenFile() {
              "[Server]\nList-3=http://tv:8080\n[Mac]\nMac-1=00-11-22-33-44-55\n"_ba);
 }
 
-void TestSettingsFile::missingFolderFails() {
+void TestSettingsFile::unusablePlaces() {
     setSettingsFilePath(m_dir.filePath(u"nowhere/setting.ini"_s));
+    QCOMPARE(settingsFileProblem(), IniFile::Problem::None);
     QCOMPARE(WriteIniChecked(ini::Pos, ini::Form, u"1"_s), IniFile::WriteResult::Failed);
     QVERIFY(!WriteIni(ini::Pos, ini::Form, u"1"_s));
     QVERIFY(!QFileInfo::exists(m_dir.filePath(u"nowhere"_s)));
+
+    setSettingsFilePath(m_dir.path());
+    QCOMPARE(settingsFileProblem(), IniFile::Problem::NotRegularFile);
+    QCOMPARE(WriteIniChecked(ini::Pos, ini::Form, u"1"_s), IniFile::WriteResult::Unusable);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
