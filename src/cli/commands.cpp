@@ -117,6 +117,7 @@ int configSet(const QStringList& words, bool passwordStdin) {
         printError(QStringLiteral("this value cannot be stored"));
         return UsageError;
     case IniFile::WriteResult::Unencodable:
+    case IniFile::WriteResult::Busy:
     case IniFile::WriteResult::Unusable:
         printError(IniFile(settingsFilePath()).describe(result));
         return UsageError;

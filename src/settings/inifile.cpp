@@ -1,9 +1,11 @@
 #include "settings/inifile.h"
 
 #include "common/textcodec.h"
+#include "common/timing.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -372,6 +374,13 @@ bool save(const QString& path, const QByteArray& bytes, bool exists) {
     return file.commit();
 }
 
+// The lock file sits beside the file a write replaces: through a symbolic link, that is the
+// link's target, shared with every other name for it.
+QString lockFilePath(const QString& path) {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    return (target.isEmpty() ? path : target) + QStringLiteral(".lock");
+}
+
 } // namespace
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
@@ -391,6 +400,15 @@ IniFile::WriteResult IniFile::write(const QString& section, const QString& key,
     const QString keyName = trimmed(key).toString();
     if (!acceptable(sectionName, keyName, value))
         return WriteResult::Refused;
+    // Checked before the lock as well: no lock file beside a device or a FIFO.
+    if (problemAt(m_path) != Problem::None)
+        return WriteResult::Unusable;
+
+    // Held until the new file is in place; released on every way out.
+    QLockFile lock(lockFilePath(m_path));
+    if (!lock.tryLock(timing::scaled(LockWaitMs)))
+        return lock.error() == QLockFile::LockFailedError ? WriteResult::Busy : WriteResult::Failed;
+
     std::optional<Document> doc = Document::load(m_path);
     if (!doc)
         return WriteResult::Unusable;
@@ -459,6 +477,8 @@ QString IniFile::describe(WriteResult result) const {
     case WriteResult::Unencodable:
         return QStringLiteral("this text cannot be written in the encoding of the settings file "
                               "(an old Shift-JIS file) as it is");
+    case WriteResult::Busy:
+        return QStringLiteral("another program kept the settings file locked");
     case WriteResult::Unusable: {
         const QString why = describe(problem());
         return why.isEmpty() ? QStringLiteral("the settings file cannot be used") : why;

@@ -18,6 +18,11 @@ namespace pelorin {
 // Hostile paths: a path that is no regular file (a folder, a device, a FIFO; a symbolic link to
 // a regular file is fine) or a file over MaxFileBytes is never read: reads give the empty text,
 // writes report Unusable and touch nothing, and problem() tells why.
+//
+// Writers: the read-modify-write of a write holds a lock file beside the file ("<file>.lock"),
+// so writers in several processes never lose each other's changes. A lock left by a process
+// that died is taken over; a live one is waited for at most LockWaitMs. Reads take no lock:
+// a write replaces the file in one rename, so a read sees the old file or the new one.
 class IniFile {
 public:
     enum class WriteResult {
@@ -27,6 +32,7 @@ public:
                      // or the file would grow past MaxFileBytes
         Unencodable, // the file's encoding (an old Shift-JIS file) has no form for a character,
                      // or the change would make the file read as UTF-8 with other lines changed
+        Busy,        // another writer kept the file locked for longer than LockWaitMs
         Unusable,    // the path is no usable settings file (problem() says why); untouched
         Failed,      // the file could not be written (folder missing, no permission, disk full)
     };
@@ -53,6 +59,9 @@ public:
     // Largest file that is read or written. Settings files hold a few kilobytes; a bigger one is
     // not ours, and reading it would only make the program slow or run out of memory.
     static constexpr qint64 MaxFileBytes = 4 * 1024 * 1024;
+
+    // Longest wait for another writer's lock, before the time scale of common/timing.h.
+    static constexpr int LockWaitMs = 5000;
 
     explicit IniFile(QString path);
 

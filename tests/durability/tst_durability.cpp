@@ -1,6 +1,7 @@
 // The settings file when the process writing it dies at any moment, and values at the edges of
 // the profile rules (Japanese text, quotes, "=", blanks, over-long values) written through
 // WriteIni and read back through ReadIni from a real file.
+#include "common/timing.h"
 #include "settings/inifile.h"
 #include "settings/settings.h"
 #include "writeplan.h"
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <array>
 
 using namespace Qt::StringLiterals;
 using namespace pelorin;
@@ -61,6 +64,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void killedWhileWriting();
+    void concurrentWriters();
+    void lockHeldByAnotherProcess();
 
 private:
     QTemporaryDir m_dir;
@@ -193,6 +198,52 @@ void TestDurability::killedWhileWriting() {
     QVERIFY(kills >= Kills / 2);
     // Kills that all fell between two generations would leave the interesting moments untried.
     QVERIFY(killsMidGeneration >= kills / 2);
+}
+
+// Two processes that write keys of their own into one file at the same time lose none of them:
+// each write reads, changes and replaces the file while no other write can.
+void TestDurability::concurrentWriters() {
+    constexpr int KeysEach = 50;
+    const QString path = freshPath();
+    const QStringList tags{u"A"_s, u"B"_s};
+    std::array<QProcess, 2> writers;
+    for (int n = 0; n < 2; ++n)
+        writers[n].start(QStringLiteral(DURABILITY_WRITER),
+                         {u"--keys"_s, path, tags[n], QString::number(KeysEach)});
+    for (QProcess& writer : writers) {
+        QVERIFY(writer.waitForFinished(60000));
+        QVERIFY2(writer.exitStatus() == QProcess::NormalExit && writer.exitCode() == 0,
+                 writer.readAllStandardError().constData());
+    }
+    QStringList missing;
+    for (const QString& tag : tags)
+        for (int n = 1; n <= KeysEach; ++n)
+            if (ReadIni(u"Keys"_s, tag + u'-' + QString::number(n)) != tag)
+                missing.append(tag + u'-' + QString::number(n));
+    QVERIFY2(missing.isEmpty(), qPrintable(u"lost: "_s + missing.join(u' ')));
+}
+
+// A live writer's lock is waited for, then the write gives up as busy and leaves the file; the
+// lock a killed writer leaves behind does not block anyone.
+void TestDurability::lockHeldByAnotherProcess() {
+    const QString path = freshPath();
+    QVERIFY(WriteIni(u"S"_s, u"K"_s, u"old"_s));
+    QProcess holder;
+    holder.start(QStringLiteral(DURABILITY_WRITER), {u"--hold"_s, path});
+    QVERIFY2(holder.waitForReadyRead(10000), "the lock holder never got ready");
+
+    timing::setScale(0.02);
+    const auto result = WriteIniChecked(u"S"_s, u"K"_s, u"new"_s);
+    timing::setScale(1);
+    QCOMPARE(result, IniFile::WriteResult::Busy);
+    QCOMPARE(ReadIni(u"S"_s, u"K"_s), u"old"_s);
+
+    holder.kill();
+    QVERIFY(holder.waitForFinished(10000));
+    QVERIFY(QFileInfo::exists(path + u".lock"_s));
+    QCOMPARE(WriteIniChecked(u"S"_s, u"K"_s, u"new"_s), IniFile::WriteResult::Written);
+    QCOMPARE(ReadIni(u"S"_s, u"K"_s), u"new"_s);
+    QVERIFY(!QFileInfo::exists(path + u".lock"_s));
 }
 
 QTEST_GUILESS_MAIN(TestDurability)

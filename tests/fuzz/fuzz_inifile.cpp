@@ -160,7 +160,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const pelorin::TextEncoding encoding = pelorin::detectEncoding(before).encoding;
     const Result result = ini.write(section, key, value);
     const QByteArray after = contents(path);
-    FUZZ_CHECK(result != Result::Failed && result != Result::Unusable, path);
+    FUZZ_CHECK(result != Result::Failed && result != Result::Busy && result != Result::Unusable,
+               path);
     FUZZ_CHECK((result == Result::Refused) == refusable(section, key, value),
                section << key << value);
     FUZZ_CHECK(result != Result::Unencodable || encoding == pelorin::TextEncoding::Cp932, before);

@@ -321,6 +321,7 @@ void TestIniFile::unusablePaths() {
         return;
     const QFileInfo before(path);
     QCOMPARE(ini.write(u"S"_s, u"K"_s, u"v"_s), result);
+    QVERIFY(!QFileInfo::exists(path + u".lock"_s));
     const QFileInfo after(path);
     QCOMPARE(after.isSymLink(), before.isSymLink());
     if (result == Result::Written) {
