@@ -359,7 +359,7 @@ bool acceptable(QStringView section, QStringView key, QStringView value) {
     return !holdsLineBreakOrNul(value);
 }
 
-// Atomic: a crash leaves either the old file or the new one, never a mix.
+// Atomic: a crash or a full disk leaves either the old file or the new one, never a mix.
 bool save(const QString& path, const QByteArray& bytes, bool exists) {
     // QSaveFile refuses to replace a file that is marked read-only, as an in-place write would.
     QSaveFile file(path);
@@ -369,7 +369,10 @@ bool save(const QString& path, const QByteArray& bytes, bool exists) {
     // password, so only its owner may read it; a file system without owners simply ignores this.
     if (!exists)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(bytes) != bytes.size())
+    // commit() flushes what is still buffered but overlooks a failure of that last write (a full
+    // disk), and would put a short file in place of the good one. Flushed and checked here, any
+    // failure leaves the old file; the temporary file goes with `file`.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError)
         return false;
     return file.commit();
 }

@@ -4,6 +4,8 @@
 //                              generation, until killed; prints "ready" once its first value is
 //                              stored, so the test can time its kill among the writes
 //   writer --keys FILE TAG N   writes N keys of its own ("TAG-1" ... in section "Keys") once
+//   writer --once FILE SECTION KEY VALUE
+//                              one write; prints why it failed, if it did
 //   writer --hold FILE         holds the file's write lock until killed; prints "locked"
 // Every mode exits 0 only when all its writes succeeded.
 #include "settings/settings.h"
@@ -58,6 +60,12 @@ int writeKeys(const QString& tag, int count) {
     return EXIT_SUCCESS;
 }
 
+int writeOnce(const QString& section, const QString& key, const QString& value) {
+    const IniFile::WriteResult result = pelorin::WriteIniChecked(section, key, value);
+    std::printf("%s\n", qPrintable(IniFile(pelorin::settingsFilePath()).describe(result)));
+    return result == IniFile::WriteResult::Written ? EXIT_SUCCESS : 2;
+}
+
 int holdLock() {
     QLockFile lock(pelorin::settingsFilePath() + QStringLiteral(".lock"));
     if (!lock.tryLock(0))
@@ -76,15 +84,18 @@ int main(int argc, char* argv[]) {
     const QString mode = args.value(0).startsWith(u"--") ? args.takeFirst() : QString();
     const qsizetype expected = mode.isEmpty()      ? 2
                                : mode == u"--keys" ? 3
+                               : mode == u"--once" ? 4
                                : mode == u"--hold" ? 1
                                                    : -1;
     if (args.size() != expected) {
-        std::fprintf(stderr, "usage: %s [--keys|--hold] SETTINGS-FILE ...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--keys|--once|--hold] SETTINGS-FILE ...\n", argv[0]);
         return EXIT_FAILURE;
     }
     pelorin::setSettingsFilePath(args[0]);
     if (mode == u"--keys")
         return writeKeys(args[1], args[2].toInt());
+    if (mode == u"--once")
+        return writeOnce(args[1], args[2], args[3]);
     if (mode == u"--hold")
         return holdLock();
     return writeForever(args[1].toInt());
