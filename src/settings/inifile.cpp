@@ -377,6 +377,13 @@ bool save(const QString& path, const QByteArray& bytes, bool exists) {
     return file.commit();
 }
 
+// QLockFile takes a lock over at once when the process named in it is gone. A writer killed
+// between creating the lock file and writing its name into it leaves a file that names no one,
+// which Qt would honour for 30 seconds; a second is plenty for the name to follow. A live
+// writer's lock is never taken over, however old: Qt removes a lock file only when it gets the
+// system's own lock on it, which the live writer holds.
+constexpr int AbandonedLockMs = 1000;
+
 // The lock file sits beside the file a write replaces: through a symbolic link, that is the
 // link's target, shared with every other name for it.
 QString lockFilePath(const QString& path) {
@@ -409,6 +416,7 @@ IniFile::WriteResult IniFile::write(const QString& section, const QString& key,
 
     // Held until the new file is in place; released on every way out.
     QLockFile lock(lockFilePath(m_path));
+    lock.setStaleLockTime(AbandonedLockMs);
     if (!lock.tryLock(timing::scaled(LockWaitMs)))
         return lock.error() == QLockFile::LockFailedError ? WriteResult::Busy : WriteResult::Failed;
 

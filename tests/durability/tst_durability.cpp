@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "writeplan.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -224,7 +225,8 @@ void TestDurability::concurrentWriters() {
 }
 
 // A live writer's lock is waited for, then the write gives up as busy and leaves the file; the
-// lock a killed writer leaves behind does not block anyone.
+// lock a killed writer leaves behind does not block anyone, nor the empty one of a writer killed
+// before it could write its name into it.
 void TestDurability::lockHeldByAnotherProcess() {
     const QString path = freshPath();
     QVERIFY(WriteIni(u"S"_s, u"K"_s, u"old"_s));
@@ -244,6 +246,16 @@ void TestDurability::lockHeldByAnotherProcess() {
     QCOMPARE(WriteIniChecked(u"S"_s, u"K"_s, u"new"_s), IniFile::WriteResult::Written);
     QCOMPARE(ReadIni(u"S"_s, u"K"_s), u"new"_s);
     QVERIFY(!QFileInfo::exists(path + u".lock"_s));
+
+    QFile empty(path + u".lock"_s);
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    QVERIFY(empty.setFileTime(QDateTime::currentDateTime().addSecs(-5),
+                              QFileDevice::FileModificationTime));
+    empty.close();
+    timing::setScale(0.02);
+    const auto afterEmpty = WriteIniChecked(u"S"_s, u"K"_s, u"newer"_s);
+    timing::setScale(1);
+    QCOMPARE(afterEmpty, IniFile::WriteResult::Written);
 }
 
 QTEST_GUILESS_MAIN(TestDurability)
