@@ -98,5 +98,13 @@ int main(int argc, char* argv[]) {
         pelorin::cli::printError(QStringLiteral("unknown command %1").arg(name));
         return printUsage(stderr);
     }
+    // A folder, a device or a huge file in the settings' place would read as empty settings and
+    // every command would go wrong in its own way; say what is wrong with it instead.
+    if (const auto problem = pelorin::settingsFileProblem();
+        problem != pelorin::IniFile::Problem::None) {
+        pelorin::cli::printError(pelorin::IniFile::describe(problem) + QStringLiteral(": ") +
+                                 pelorin::settingsFilePath());
+        return pelorin::cli::UsageError;
+    }
     return command->second(args, options);
 }

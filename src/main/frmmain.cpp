@@ -80,6 +80,27 @@ QString urlProbedAtOnce() {
     return url.isEmpty() || severalServersRegistered() ? QString() : url;
 }
 
+// What is wrong with the settings file, for the user; empty when it can be used. An unusable one
+// (a folder, a device, a huge file) would read as no settings at all and take no changes.
+QString settingsFileTrouble() {
+    QString reason;
+    switch (settingsFileProblem()) {
+    case IniFile::Problem::None:
+        return {};
+    case IniFile::Problem::NotRegularFile:
+        reason = QStringLiteral("通常のファイルではありません。");
+        break;
+    case IniFile::Problem::TooLarge:
+        reason = QStringLiteral("大きすぎます（%1 MiB まで）。").arg(IniFile::MaxFileBytes >> 20);
+        break;
+    case IniFile::Problem::Unreadable:
+        reason = QStringLiteral("読み込めません。");
+        break;
+    }
+    return QStringLiteral("設定ファイルを使えません：") + reason + QStringLiteral("\r\n") +
+           QDir::toNativeSeparators(settingsFilePath());
+}
+
 bool isOnOrOff(StatusWord word) {
     return word == StatusWord::On || word == StatusWord::Off;
 }
@@ -246,6 +267,10 @@ bool frmMain::endProgram() {
 bool frmMain::Form_Load() {
     if (m_anotherInstance) {
         ui::showMessage(MessageIcon::Exclamation, QStringLiteral("既に起動しています。"));
+        return endProgram();
+    }
+    if (const QString problem = settingsFileTrouble(); !problem.isEmpty()) {
+        ui::showMessage(MessageIcon::Exclamation, problem);
         return endProgram();
     }
     ui::restoreWindowPosition(*this, MainTop, MainLeft);

@@ -492,6 +492,14 @@ private Q_SLOTS:
         QCOMPARE(stored(), before);
     }
 
+    void unusableSettingsFileRefused() {
+        // A folder in the settings file's place: every command says so instead of going on.
+        QVERIFY(QDir(m_dir->path()).mkdir("setting.ini"));
+        const Finished run = ctl({"status"});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains("not a regular file"), qPrintable(run.err));
+    }
+
     void manPageRenders() {
         const QString man = QStandardPaths::findExecutable("man");
         if (man.isEmpty())

@@ -31,6 +31,7 @@ private Q_SLOTS:
     void firstStartAsksForServer();
     void firstStartCancelled();
     void secondInstanceRefused();
+    void unusableSettingsFileEndsStartUp();
     void startsWithServerOff();
     void configuredByAddressAndMacOnly();
     void wrongUrlCorrected();
@@ -115,6 +116,17 @@ void MainWindowTest::secondInstanceRefused() {
     qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     QCOMPARE(QFileInfo(instanceLockPath(settingsFilePath())).absolutePath(), runtime);
     qunsetenv("XDG_RUNTIME_DIR");
+}
+
+void MainWindowTest::unusableSettingsFileEndsStartUp() {
+    GuiHarness harness;
+    QVERIFY(QDir().mkdir(settingsFilePath())); // a folder where the file should be
+    frmMain window;
+    QVERIFY(!window.Form_Load());
+    QCOMPARE(harness.messages.size(), 1);
+    QVERIFY(harness.messages.first().second.startsWith(QStringLiteral("設定ファイルを使えません")));
+    QCOMPARE(harness.programEnds, 1);
+    QVERIFY(harness.dialogsOpened.isEmpty());
 }
 
 void MainWindowTest::startsWithServerOff() {
