@@ -3,7 +3,6 @@
 #include "common/timing.h"
 
 #include <QAuthenticator>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -18,6 +17,11 @@ namespace pelorin {
 
 namespace {
 
+// Requests one address may take: Qt answers a challenge with the credentials, NTLM needs a third
+// round, and a connection the server closed meanwhile is asked again. Beyond that the server keeps
+// challenging anew (a new realm each time makes Qt resend the credentials without asking).
+constexpr int RequestsPerAddress = 4;
+
 // Network-layer errors (refused, reset, time-out, unknown host, proxy trouble) mean that no
 // answer came; content and protocol errors still carry the server's status and page.
 bool isTransportError(QNetworkReply::NetworkError error) {
@@ -29,18 +33,16 @@ bool isHttpAddress(const QUrl& url) {
            (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
 }
 
+bool sameOrigin(const QUrl& a, const QUrl& b) {
+    return a.scheme() == b.scheme() && a.host() == b.host() &&
+           a.port(a.scheme() == QLatin1String("https") ? 443 : 80) ==
+               b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
 } // namespace
 
 // One GET under way: its reply, what has been read of it so far, and what it was sent for.
 struct HttpClient::Request {
-    QPointer<QNetworkReply> reply;
-    QUrl url;
-    QString userName;
-    QString password;
-    QElapsedTimer age;
-    Result result;
-    bool timedOut = false;
-
     Request() = default;
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
@@ -53,12 +55,30 @@ struct HttpClient::Request {
         reply->deleteLater();
     }
 
+    QPointer<QNetworkReply> reply;
+    QUrl url;
+    QString userName;
+    QString password;
+    QElapsedTimer age;
+    Result result;
+    bool timedOut = false;
+    bool challengedAgain = false; // the server kept challenging after the credentials
+    int sent = 0;
+    int redirects = 0;
+
     void readAvailable() {
         result.body += reply->read(BodyCapBytes - result.body.size());
         if (result.body.size() >= BodyCapBytes &&
             (reply->bytesAvailable() > 0 || !reply->isFinished())) {
             // Enough of any page to classify it; the rest is not worth waiting for.
             result.truncated = true;
+            reply->abort();
+        }
+    }
+
+    void requestSent() {
+        if (++sent - redirects > RequestsPerAddress) {
+            challengedAgain = true;
             reply->abort();
         }
     }
@@ -70,9 +90,10 @@ HttpClient::HttpClient(QObject* parent) : QObject(parent) {
     m_manager.setAutoDeleteReplies(false);
     connect(&m_manager, &QNetworkAccessManager::authenticationRequired, this,
             [this](QNetworkReply* reply, QAuthenticator* authenticator) {
-                // Offer the stored credentials once per request; if the server refuses them,
-                // its refusal page is the answer.
-                if (reply->property("pelorinCredentialsOffered").toBool())
+                // Offer the stored credentials once per request, and only to the address that was
+                // asked for; if the server refuses them, its refusal page is the answer.
+                if (reply->property("pelorinCredentialsOffered").toBool() ||
+                    !sameOrigin(reply->url(), reply->request().url()))
                     return;
                 if (m_userName.isEmpty() && m_password.isEmpty())
                     return;
@@ -114,8 +135,14 @@ HttpClient::Result HttpClient::fetch() {
     }
     m_busy = true;
     if (!request)
-        request = send(url);
+        request = send(url, true);
     Result result = await(*request);
+    if (request->challengedAgain) {
+        // The server refused the credentials with a new challenge: asked once more without
+        // them, its refusal page is the answer.
+        request = send(url, false, request->age);
+        result = await(*request);
+    }
     m_busy = false;
     return result;
 }
@@ -124,7 +151,7 @@ void HttpClient::prefetch() {
     const QUrl url(m_url, QUrl::TolerantMode);
     if (m_busy || !isHttpAddress(url))
         return;
-    m_prefetched = send(url);
+    m_prefetched = send(url, true);
 }
 
 std::unique_ptr<HttpClient::Request> HttpClient::takePrefetched(const QUrl& url) {
@@ -135,7 +162,8 @@ std::unique_ptr<HttpClient::Request> HttpClient::takePrefetched(const QUrl& url)
     return nullptr; // one sent for another address or other credentials is called off
 }
 
-std::unique_ptr<HttpClient::Request> HttpClient::send(const QUrl& url) {
+std::unique_ptr<HttpClient::Request> HttpClient::send(const QUrl& url, bool offerCredentials,
+                                                      QElapsedTimer age) {
     auto request = std::make_unique<Request>();
     request->url = url;
     request->userName = m_userName;
@@ -143,11 +171,25 @@ std::unique_ptr<HttpClient::Request> HttpClient::send(const QUrl& url) {
     QNetworkRequest networkRequest(url);
     networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                                 QNetworkRequest::AlwaysNetwork);
-    request->age.start();
+    // A redirect to another scheme, host or port is not followed: the page would not be the
+    // server's, and the server's credentials must not travel there. Its 3xx is the answer.
+    networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                                QNetworkRequest::SameOriginRedirectPolicy);
+    // Without credentials Qt answers no challenge at all: the 401 is the answer.
+    if (!offerCredentials)
+        networkRequest.setAttribute(QNetworkRequest::AuthenticationReuseAttribute,
+                                    QNetworkRequest::Manual);
+    request->age = age;
+    if (!request->age.isValid())
+        request->age.start();
     request->reply = m_manager.get(networkRequest);
     Request* const pending = request.get();
     connect(request->reply, &QNetworkReply::readyRead, request->reply,
             [pending] { pending->readAvailable(); });
+    connect(request->reply, &QNetworkReply::redirected, request->reply,
+            [pending] { ++pending->redirects; });
+    connect(request->reply, &QNetworkReply::requestSent, request->reply,
+            [pending] { pending->requestSent(); });
     return request;
 }
 
@@ -179,6 +221,8 @@ HttpClient::Result HttpClient::await(Request& request) {
         result.ok = true;
     } else if (request.timedOut) {
         result.error = QStringLiteral("no answer within %1 s").arg(RequestTimeoutMs / 1000);
+    } else if (error == QNetworkReply::InsecureRedirectError && status.isValid()) {
+        result.ok = true; // a redirect to another address, not followed
     } else if (isTransportError(error) || !status.isValid()) {
         result.error = reply->errorString();
     } else {

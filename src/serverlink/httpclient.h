@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
@@ -13,6 +14,9 @@ namespace pelorin {
 // The program's one HTTP client. Address, user name and password stay set from one request to
 // the next; `fetch` is synchronous: it waits in a local event loop that keeps timers and
 // painting alive but holds user input back until the answer is in.
+//
+// The credentials go only to the scheme, host and port asked for (a redirect elsewhere is not
+// followed, its 3xx is the answer), and a server that keeps challenging gets them once.
 class HttpClient : public QObject {
     Q_OBJECT
 public:
@@ -49,7 +53,7 @@ public:
 
 private:
     struct Request;
-    std::unique_ptr<Request> send(const QUrl& url);
+    std::unique_ptr<Request> send(const QUrl& url, bool offerCredentials, QElapsedTimer age = {});
     std::unique_ptr<Request> takePrefetched(const QUrl& url);
     Result await(Request& request);
 

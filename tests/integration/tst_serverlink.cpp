@@ -9,6 +9,7 @@
 #include "serverlink/wakeonlan.h"
 #include "settings/settings.h"
 #include "simulator.h"
+#include "support/hostileserver.h"
 #include "support/recordingview.h"
 
 #include <QElapsedTimer>
@@ -47,6 +48,8 @@ private Q_SLOTS:
     void credentialsPersistBetweenRequests();
     void clientLimits();
     void earlyRequestTakenOrCalledOff();
+    void credentialsStayWithTheServer();
+    void shiftingRealmAnsweredOnce();
     void macRetrieval();
     void macRetrievalFailureKeepsAddresses();
     void magicPacketsReachListener();
@@ -217,6 +220,39 @@ void ServerLinkTest::earlyRequestTakenOrCalledOff() {
     clock.start();
     QVERIFY(!client.fetch().ok);
     QVERIFY(clock.elapsed() < timeoutMs * 9 / 10);
+}
+
+void ServerLinkTest::credentialsStayWithTheServer() {
+    hostile::Server elsewhere(hostile::Act::DemandBasic);
+    QVERIFY(elsewhere.listen(QHostAddress(QStringLiteral("127.0.0.2"))));
+    hostile::Server server(hostile::Act::RedirectTo, elsewhere.url().toUtf8());
+    QVERIFY(server.listen());
+    WriteIni(ini::Server, ini::UserName, QStringLiteral("user"));
+    WriteIni(ini::Server, ini::Password, QStringLiteral("secret"));
+
+    ServerLink link(m_view);
+    QVERIFY(link.CheckStatus(server.url()) != StatusWord::On);
+    for (const QByteArray& authorization : elsewhere.authorizations())
+        QVERIFY2(authorization.isEmpty(), authorization.constData());
+    QCOMPARE(link.client().fetch().httpStatus, 302);
+}
+
+void ServerLinkTest::shiftingRealmAnsweredOnce() {
+    timing::setScale(1);
+    hostile::Server server(hostile::Act::ShiftingRealm);
+    QVERIFY(server.listen());
+    HttpClient client;
+    client.setUrl(server.url());
+    client.setUserName(QStringLiteral("user"));
+    client.setPassword(QStringLiteral("secret"));
+    QElapsedTimer clock;
+    clock.start();
+    const HttpClient::Result refused = client.fetch();
+    QVERIFY2(server.requests() <= 7, qPrintable(QString::number(server.requests())));
+    QVERIFY(clock.elapsed() < HttpClient::RequestTimeoutMs / 2);
+    QVERIFY(refused.ok);
+    QCOMPARE(refused.httpStatus, 401);
+    QCOMPARE(refused.body, QByteArray("HTTP 401.2"));
 }
 
 void ServerLinkTest::macRetrieval() {
