@@ -4,7 +4,6 @@
 
 #include <QAuthenticator>
 #include <QEventLoop>
-#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -16,6 +15,10 @@
 namespace pelorin {
 
 namespace {
+
+// What a server may send for one request: the page up to the cap, and room for header lines,
+// challenges and redirects. Beyond it the relay cuts the transfer.
+constexpr qint64 TransferBudgetBytes = HttpClient::BodyCapBytes + 256 * 1024;
 
 // Requests one address may take: Qt answers a challenge with the credentials, NTLM needs a third
 // round, and a connection the server closed meanwhile is asked again. Beyond that the server keeps
@@ -43,7 +46,7 @@ bool sameOrigin(const QUrl& a, const QUrl& b) {
 
 // One GET under way: its reply, what has been read of it so far, and what it was sent for.
 struct HttpClient::Request {
-    Request() = default;
+    explicit Request(const ConnectionRelay& relay) : relay(relay) {}
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
     // A request dropped before its answer was taken is called off.
@@ -55,6 +58,7 @@ struct HttpClient::Request {
         reply->deleteLater();
     }
 
+    const ConnectionRelay& relay;
     QPointer<QNetworkReply> reply;
     QUrl url;
     QString userName;
@@ -70,9 +74,11 @@ struct HttpClient::Request {
         result.body += reply->read(BodyCapBytes - result.body.size());
         if (result.body.size() >= BodyCapBytes &&
             (reply->bytesAvailable() > 0 || !reply->isFinished())) {
-            // Enough of any page to classify it; the rest is not worth waiting for.
+            // Enough of any page to classify it; the rest is not worth waiting for. A transfer
+            // the relay ended already is closed and ends by itself.
             result.truncated = true;
-            reply->abort();
+            if (!relay.overBudget())
+                reply->abort();
         }
     }
 
@@ -84,9 +90,10 @@ struct HttpClient::Request {
     }
 };
 
-HttpClient::HttpClient(QObject* parent) : QObject(parent) {
-    // The TV server sits on the home network; a desktop proxy setting must not divert or block it.
-    m_manager.setProxy(QNetworkProxy::NoProxy);
+HttpClient::HttpClient(QObject* parent) : QObject(parent), m_relay(TransferBudgetBytes) {
+    // The TV server sits on the home network; a desktop proxy setting must not divert or block
+    // it. The relay is the program's own, on this machine.
+    m_manager.setProxyFactory(m_relay.proxyFactory().release()); // the manager takes it
     m_manager.setAutoDeleteReplies(false);
     connect(&m_manager, &QNetworkAccessManager::authenticationRequired, this,
             [this](QNetworkReply* reply, QAuthenticator* authenticator) {
@@ -164,7 +171,7 @@ std::unique_ptr<HttpClient::Request> HttpClient::takePrefetched(const QUrl& url)
 
 std::unique_ptr<HttpClient::Request> HttpClient::send(const QUrl& url, bool offerCredentials,
                                                       QElapsedTimer age) {
-    auto request = std::make_unique<Request>();
+    auto request = std::make_unique<Request>(m_relay);
     request->url = url;
     request->userName = m_userName;
     request->password = m_password;
@@ -182,6 +189,7 @@ std::unique_ptr<HttpClient::Request> HttpClient::send(const QUrl& url, bool offe
     request->age = age;
     if (!request->age.isValid())
         request->age.start();
+    m_relay.startTransfer();
     request->reply = m_manager.get(networkRequest);
     Request* const pending = request.get();
     connect(request->reply, &QNetworkReply::readyRead, request->reply,
@@ -217,10 +225,16 @@ HttpClient::Result HttpClient::await(Request& request) {
         result.body += reply->read(BodyCapBytes - result.body.size());
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QNetworkReply::NetworkError error = reply->error();
+    // The relay ended an answer that would not end: a page that had begun is cut short.
+    const bool cut = m_relay.overBudget() && !request.timedOut;
+    if (cut && status.isValid())
+        result.truncated = true;
     if (result.truncated) {
         result.ok = true;
     } else if (request.timedOut) {
         result.error = QStringLiteral("no answer within %1 s").arg(RequestTimeoutMs / 1000);
+    } else if (cut) {
+        result.error = QStringLiteral("the answer's header did not end");
     } else if (error == QNetworkReply::InsecureRedirectError && status.isValid()) {
         result.ok = true; // a redirect to another address, not followed
     } else if (isTransportError(error) || !status.isValid()) {

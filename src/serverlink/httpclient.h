@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serverlink/connectionrelay.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
@@ -15,8 +17,10 @@ namespace pelorin {
 // the next; `fetch` is synchronous: it waits in a local event loop that keeps timers and
 // painting alive but holds user input back until the answer is in.
 //
-// The credentials go only to the scheme, host and port asked for (a redirect elsewhere is not
-// followed, its 3xx is the answer), and a server that keeps challenging gets them once.
+// Whatever a server does, a fetch ends by its time-out and leaves nothing running: the
+// credentials go only to the scheme, host and port asked for (a redirect elsewhere is not
+// followed, its 3xx is the answer), a server that keeps challenging gets them once, and neither
+// an endless header nor an endless body is read beyond the relay's budget or the time-out.
 class HttpClient : public QObject {
     Q_OBJECT
 public:
@@ -41,8 +45,9 @@ public:
     const QString& userName() const { return m_userName; }
 
     // GET of the address set before. An HTTP error status (401, 404, ...) is an answer: its body
-    // is returned. A refused connection, a time-out or an unknown host is not. While a fetch is
-    // under way a nested call fails at once instead of sharing the client.
+    // is returned. A refused connection, a time-out, an unknown host or a header that does not end
+    // is not. While a fetch is under way a nested call fails at once instead of sharing the
+    // client.
     Result fetch();
     bool isBusy() const { return m_busy; }
 
@@ -57,6 +62,7 @@ private:
     std::unique_ptr<Request> takePrefetched(const QUrl& url);
     Result await(Request& request);
 
+    ConnectionRelay m_relay; // outlives the manager, whose connections run through it
     QNetworkAccessManager m_manager;
     std::unique_ptr<Request> m_prefetched;
     QString m_url;

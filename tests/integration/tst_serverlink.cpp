@@ -18,7 +18,11 @@
 #include <QTest>
 #include <QThread>
 
+#include <ctime>
+
 using namespace pelorin;
+
+Q_DECLARE_METATYPE(hostile::Act)
 
 namespace {
 
@@ -36,6 +40,13 @@ quint16 closedPort() {
     return server.serverPort();
 }
 
+// CPU time this process has used, all threads together.
+qint64 cpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 } // namespace
 
 class ServerLinkTest : public QObject {
@@ -50,6 +61,10 @@ private Q_SLOTS:
     void earlyRequestTakenOrCalledOff();
     void credentialsStayWithTheServer();
     void shiftingRealmAnsweredOnce();
+    void endlessAnswerIsCutOff_data();
+    void endlessAnswerIsCutOff();
+    void serverNamedOrIPv6_data();
+    void serverNamedOrIPv6();
     void macRetrieval();
     void macRetrievalFailureKeepsAddresses();
     void magicPacketsReachListener();
@@ -253,6 +268,68 @@ void ServerLinkTest::shiftingRealmAnsweredOnce() {
     QVERIFY(refused.ok);
     QCOMPARE(refused.httpStatus, 401);
     QCOMPARE(refused.body, QByteArray("HTTP 401.2"));
+}
+
+void ServerLinkTest::endlessAnswerIsCutOff_data() {
+    QTest::addColumn<hostile::Act>("act");
+    QTest::addColumn<bool>("truncated"); // else no answer
+    QTest::addColumn<bool>("atDeadline");
+    QTest::newRow("chunked body") << hostile::Act::EndlessChunked << true << false;
+    QTest::newRow("body without length") << hostile::Act::EndlessUnsized << true << false;
+    QTest::newRow("header lines") << hostile::Act::HeaderFlood << false << false;
+    QTest::newRow("one header line") << hostile::Act::EndlessHeaderLine << false << false;
+    QTest::newRow("slow header lines") << hostile::Act::HeaderTrickle << false << true;
+}
+
+// Whatever a server sends, the fetch ends by its deadline (a fast flood sooner, when it has
+// sent more than any page takes), its connection is closed then, and nothing keeps running.
+void ServerLinkTest::endlessAnswerIsCutOff() {
+    QFETCH(hostile::Act, act);
+    QFETCH(bool, truncated);
+    QFETCH(bool, atDeadline);
+    timing::setScale(0.05);
+    const int deadlineMs = timing::scaled(HttpClient::RequestTimeoutMs);
+    hostile::Server server(act);
+    QVERIFY(server.listen());
+    HttpClient client;
+    client.setUrl(server.url());
+    QElapsedTimer clock;
+    clock.start();
+    const HttpClient::Result result = client.fetch();
+    const qint64 returnedMs = clock.elapsed();
+    QCOMPARE(result.ok, truncated);
+    QCOMPARE(result.truncated, truncated);
+    QVERIFY(result.body.size() <= HttpClient::BodyCapBytes);
+    QVERIFY2(returnedMs < deadlineMs + 100, qPrintable(QString::number(returnedMs)));
+    QCOMPARE(returnedMs >= deadlineMs - 5, atDeadline);
+
+    QTRY_COMPARE_WITH_TIMEOUT(server.streamsClosed(), 1, 500);
+    const qint64 cpuBefore = cpuMs();
+    QTest::qWait(300);
+    const qint64 cpuUsed = cpuMs() - cpuBefore;
+    QVERIFY2(cpuUsed < 100, qPrintable(QStringLiteral("%1 ms").arg(cpuUsed)));
+}
+
+void ServerLinkTest::serverNamedOrIPv6_data() {
+    QTest::addColumn<QHostAddress>("listen");
+    QTest::addColumn<QString>("host");
+    QTest::newRow("host name") << QHostAddress(QHostAddress::LocalHost) << "localhost";
+    QTest::newRow("IPv6 address") << QHostAddress(QHostAddress::LocalHostIPv6) << "[::1]";
+}
+
+void ServerLinkTest::serverNamedOrIPv6() {
+    QFETCH(QHostAddress, listen);
+    QFETCH(QString, host);
+    hostile::Server server(hostile::Act::Page);
+    if (!server.listen(listen))
+        QSKIP("no such loopback address on this machine");
+    QUrl url(server.url());
+    url.setHost(host.remove(u'[').remove(u']'));
+    HttpClient client;
+    client.setUrl(url.toString());
+    const HttpClient::Result page = client.fetch();
+    QVERIFY2(page.ok, qPrintable(page.error));
+    QVERIFY(page.body.contains("<title>Orrisvale</title>"));
 }
 
 void ServerLinkTest::macRetrieval() {
