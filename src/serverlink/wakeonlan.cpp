@@ -76,6 +76,13 @@ std::optional<QHostAddress> resolve(const QString& host, QString* error) {
 } // namespace
 
 QString wakeDestination(const QString& address) {
+    // An IPv6 address has no broadcast address: the packet goes to the address itself.
+    if (address.startsWith(u'[')) {
+        const qsizetype close = address.indexOf(u']');
+        return close > 0 ? address.mid(1, close - 1) : QString();
+    }
+    if (QHostAddress(address).protocol() == QAbstractSocket::IPv6Protocol)
+        return address;
     const QString host = address.section(u':', 0, 0);
     if (!isNumericAddress(host) || host.count(u'.') < 3)
         return host;

@@ -11,7 +11,8 @@ namespace pelorin {
 // Where the magic packet goes for a server address: a dotted address in one of the home-network
 // ranges (10.x, 172.16-32.x, 192.168.x) is turned into that network's broadcast address, so the
 // packet reaches a sleeping machine; anything else (another address, a host name) is used as it
-// is. A ":port" after the address is dropped.
+// is. A ":port" after the address is dropped. An IPv6 address, bare or in brackets as in a URL
+// ("[v6]" or "[v6]:port"), is used as it is; a bracket that is not closed leaves no address.
 QString wakeDestination(const QString& address);
 
 // The 102-byte magic packet for a MAC address text (see isUsableMacText), optionally followed by

@@ -1,11 +1,15 @@
 // Where the magic packet goes and what it holds. The destination is the address up to its first
 // ":" unless that is a dotted home-network address, which becomes its network's broadcast
-// address (ending in 255); the reference below decides that by its own parsing. A usable MAC
-// text gives the 102-byte packet (plus any SecureOn bytes); anything else gives none.
+// address (ending in 255); the reference below decides that by its own parsing. An IPv6 address
+// (as QHostAddress reads it) is the destination itself, and so is the text in brackets before
+// "]" ("[v6]:port" as a URL writes it). A usable MAC text gives the 102-byte packet (plus any
+// SecureOn bytes); anything else gives none.
 // Input: address and MAC text as backslash-terminated fields, then the SecureOn bytes.
 #include "fuzzcheck.h"
 #include "serverlink/macaddr.h"
 #include "serverlink/wakeonlan.h"
+
+#include <QHostAddress>
 
 #include <charconv>
 #include <optional>
@@ -26,7 +30,17 @@ std::optional<int> part(const QString& text) {
     return value;
 }
 
+bool isIPv6(const QString& address) {
+    return QHostAddress(address).protocol() == QAbstractSocket::IPv6Protocol;
+}
+
 QString expectedDestination(const QString& address) {
+    if (address.startsWith(u'[')) {
+        const qsizetype close = address.indexOf(u']');
+        return close < 0 ? QString() : address.mid(1, close - 1);
+    }
+    if (isIPv6(address))
+        return address;
     const qsizetype colon = address.indexOf(u':');
     const QString host = colon < 0 ? address : address.left(colon);
     for (const QChar c : host)
@@ -81,9 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const QString destination = wakeDestination(address);
     FUZZ_CHECK(destination == expectedDestination(address), address << destination);
-    FUZZ_CHECK(destination == address.section(u':', 0, 0) ||
-                   (destination.endsWith(QLatin1String(".255")) && !destination.contains(u':')),
-               address << destination);
+    if (!address.startsWith(u'[') && !isIPv6(address))
+        FUZZ_CHECK(destination == address.section(u':', 0, 0) ||
+                       (destination.endsWith(QLatin1String(".255")) && !destination.contains(u':')),
+                   address << destination);
 
     const auto packet = magicPacket(mac, secureOn);
     const auto macBytes = expectedMacBytes(mac);

@@ -13,10 +13,12 @@
 #include "support/recordingview.h"
 
 #include <QElapsedTimer>
+#include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QUdpSocket>
 
 #include <ctime>
 
@@ -69,6 +71,7 @@ private Q_SLOTS:
     void macRetrievalFailureKeepsAddresses();
     void magicPacketsReachListener();
     void wakeReportsUnusableInput();
+    void magicPacketsReachIPv6Listener();
     void portTest();
 
 private:
@@ -400,6 +403,29 @@ void ServerLinkTest::wakeReportsUnusableInput() {
     const WakeReport noHost = SendMP(QString(), QStringLiteral("00-11-22-33-44-55"));
     QVERIFY(!noHost.sent);
     QVERIFY(!noHost.error.isEmpty());
+}
+
+void ServerLinkTest::magicPacketsReachIPv6Listener() {
+    QUdpSocket listener;
+    if (!listener.bind(QHostAddress::LocalHostIPv6, 0))
+        QSKIP("no IPv6 loopback on this machine");
+    WakeOptions options;
+    options.ports = {listener.localPort()};
+    options.repetitions = 2;
+    const WakeReport report = SendMP(wakeHostFromUrl(QStringLiteral("http://[::1]:8080/tv")),
+                                     QStringLiteral("00-11-22-aa-bb-cc"), options);
+    QVERIFY2(report.sent, qPrintable(report.error));
+    QCOMPARE(report.destination, QStringLiteral("::1"));
+    QCOMPARE(report.datagrams, 2);
+    for (int i = 0; i < 2; ++i) {
+        QTRY_VERIFY(listener.hasPendingDatagrams());
+        QCOMPARE(listener.receiveDatagram().data(),
+                 magicPacket(QStringLiteral("00:11:22:AA:BB:CC")).value());
+    }
+
+    const WakeReport unusable = SendMP(QStringLiteral("[::1"), QStringLiteral("00-11-22-aa-bb-cc"));
+    QVERIFY(!unusable.sent);
+    QVERIFY(!unusable.error.isEmpty());
 }
 
 void ServerLinkTest::portTest() {

@@ -155,6 +155,16 @@ void ServerRules::wakeDestination_data() {
                                 << "192..1.1";
     QTest::newRow("empty") << ""
                            << "";
+    QTest::newRow("IPv6 in brackets") << "[::1]"
+                                      << "::1";
+    QTest::newRow("IPv6 in brackets with port") << "[fd00::20]:8080"
+                                                << "fd00::20";
+    QTest::newRow("IPv6 for a home address") << "[::ffff:192.168.1.20]:80"
+                                             << "::ffff:192.168.1.20";
+    QTest::newRow("bare IPv6") << "fe80::1"
+                               << "fe80::1";
+    QTest::newRow("bracket not closed") << "[::1:8080"
+                                        << "";
 }
 
 void ServerRules::wakeDestination() {
