@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Renders pelorin.svg into pelorin-16/32/48/256.png and pelorin.ico for packaging.
+# Renders pelorin.svg into pelorin-16/32/48/64/128/256.png and pelorin.ico for packaging.
 #   make-icons.sh [OUTDIR]   (default: this folder)
-# The PNGs are kept in the repository and compiled into the programs; run this again after
-# changing the SVG. The .ico is made when a Windows package is built.
+# The PNGs are kept in the repository: 16, 32, 48 and 256 are compiled into the programs, and
+# every size is installed into the hicolor icon theme. Run this again after changing the SVG.
+# The .ico is made when a Windows package is built.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"

@@ -1,8 +1,9 @@
 // iconrender SVG OUTDIR [NAME]
 //
-// Renders SVG at 16, 32, 48 and 256 pixels into OUTDIR/NAME-<size>.png and puts all four into
-// OUTDIR/NAME.ico (NAME defaults to the SVG's base name). The .ico holds PNG-compressed images,
-// which Windows and its resource compiler accept for every size.
+// Renders SVG at 16, 32, 48, 64, 128 and 256 pixels (the hicolor theme's sizes for the
+// installed icon) into OUTDIR/NAME-<size>.png and puts them all into OUTDIR/NAME.ico (NAME
+// defaults to the SVG's base name). The .ico holds PNG-compressed images, which Windows and its
+// resource compiler accept for every size.
 
 #include <QBuffer>
 #include <QByteArray>
@@ -21,7 +22,7 @@
 
 namespace {
 
-constexpr std::array Sizes{16, 32, 48, 256};
+constexpr std::array Sizes{16, 32, 48, 64, 128, 256};
 
 QImage render(QSvgRenderer& svg, int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
