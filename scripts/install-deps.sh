@@ -8,6 +8,7 @@ packages=(
     libgl-dev fonts-noto-cjk
     xvfb xauth xdotool curl man-db python3 time
     desktop-file-utils g++-mingw-w64-x86-64 wine wine64
+    lintian appstream fakeroot
     clang libclang-rt-14-dev libxcb1-dev
 )
 

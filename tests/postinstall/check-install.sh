@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs a build into a staging folder and makes its Debian package, then checks the files of
-# both, the installed desktop entry, and where an installed copy keeps its settings.
+# both, the installed desktop entry, and where an installed copy keeps its settings. The package
+# is checked with lintian and appstreamcli, installed into a throwaway root with its own dpkg
+# database and purged again, which must leave nothing behind.
 #   check-install.sh BUILD_DIR SETTINGS_PROBE
+# A check whose tool is missing (scripts/install-deps.sh installs them all) is left out and the
+# test ends with "SKIPPED: ..." once everything else has passed.
 set -euo pipefail
 build="$1"
 probe="$2"
@@ -12,18 +16,40 @@ fail() {
     echo "FAIL: $*"
     exit 1
 }
+skipped=()
+have() { # COMMAND PACKAGE
+    command -v "$1" >/dev/null && return 0
+    skipped+=("$1 is not installed (Debian package $2)")
+    return 1
+}
 
+app_id=jp.example.pelorin
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")"
+[ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
+manual_pages=(Pelorin Primelet pelorinctl)
 installed=(
     bin/Pelorin
     bin/Primelet
     bin/pelorinctl
     share/pelorin/help/index.html
     share/pelorin/help/help.css
+    share/icons/hicolor/16x16/apps/pelorin.png
+    share/icons/hicolor/32x32/apps/pelorin.png
     share/icons/hicolor/48x48/apps/pelorin.png
+    share/icons/hicolor/64x64/apps/pelorin.png
+    share/icons/hicolor/128x128/apps/pelorin.png
+    share/icons/hicolor/256x256/apps/pelorin.png
     share/icons/hicolor/scalable/apps/pelorin.svg
-    share/applications/pelorin.desktop
+    share/applications/$app_id.desktop
+    share/metainfo/$app_id.metainfo.xml
+    share/doc/pelorin/copyright
+    share/doc/pelorin/changelog.Debian
 )
+for page in "${manual_pages[@]}"; do
+    installed+=("share/man/man1/$page.1")
+done
 programs=(bin/Pelorin bin/Primelet bin/pelorinctl)
+desktop_entry="share/applications/$app_id.desktop"
 
 # Nothing from the tests or the simulator gets installed.
 check_nothing_else() {
@@ -46,16 +72,21 @@ done
 check_nothing_else "$(cd "$stage" && find . -type f)" "the installation"
 # The help lookup goes from the program's folder to ../share/pelorin/help.
 [ -f "$stage/bin/../share/pelorin/help/index.html" ] || fail "help manual not where Pelorin looks"
-grep -qx 'Exec=Pelorin' "$stage/share/applications/pelorin.desktop" ||
-    fail "the desktop entry does not start Pelorin"
-grep -qx 'Icon=pelorin' "$stage/share/applications/pelorin.desktop" ||
+grep -qx 'Exec=Pelorin' "$stage/$desktop_entry" || fail "the desktop entry does not start Pelorin"
+grep -qx 'Icon=pelorin' "$stage/$desktop_entry" ||
     fail "the desktop entry does not name the installed icon"
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$stage/share/applications/pelorin.desktop" ||
-        fail "the desktop entry is not valid"
-else
-    echo "note: desktop-file-validate is not installed; the desktop entry is not validated"
+if have desktop-file-validate desktop-file-utils; then
+    desktop-file-validate "$stage/$desktop_entry" || fail "the desktop entry is not valid"
 fi
+# One version everywhere: the programs, the manual pages and the AppStream release.
+[ "$("$stage/bin/pelorinctl" --version)" = "pelorinctl $version" ] ||
+    fail "pelorinctl --version does not say $version"
+for page in "${manual_pages[@]}"; do
+    grep -q "^\.TH .* \"Pelorin $version\"" "$stage/share/man/man1/$page.1" ||
+        fail "the manual page $page.1 does not say Pelorin $version"
+done
+grep -q "<release version=\"$version\"" "$stage/share/metainfo/$app_id.metainfo.xml" ||
+    fail "the AppStream metadata do not name release $version"
 
 echo "== settings file of an installed copy"
 home="$work/home"
@@ -101,19 +132,31 @@ else
 fi
 
 echo "== Debian package"
-if ! command -v dpkg-deb >/dev/null; then
-    echo "SKIPPED: dpkg-deb is not installed; the package is not built"
+if ! have dpkg-deb dpkg; then
+    printf 'SKIPPED: %s\n' "${skipped[@]}"
     exit 0
 fi
-cpack -G DEB -B "$work/package" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log"; fail "cpack failed"; }
+# Under a lax umask: the package's folders must still have Debian's modes (lintian checks them).
+(umask 002 && cpack -G DEB -B "$work/package" --config "$build/CPackConfig.cmake") \
+    >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack failed"; }
 deb="$(find "$work/package" -maxdepth 1 -name '*.deb' | head -n 1)"
 [ -n "$deb" ] || fail "cpack made no .deb"
 echo "package: $(basename "$deb")"
 [ "$(dpkg-deb -f "$deb" Package)" = pelorin ] || fail "the package is not called pelorin"
+case "$(dpkg-deb -f "$deb" Version)" in
+    "$version"-[0-9]*) ;;
+    *) fail "the package's version $(dpkg-deb -f "$deb" Version) is not $version with a revision" ;;
+esac
+# The manual pages and the changelog are compressed in the package.
+packaged() {
+    case "$1" in
+        share/man/*.1 | share/doc/pelorin/changelog.Debian) echo "/usr/$1.gz" ;;
+        *) echo "/usr/$1" ;;
+    esac
+}
 listing="$(dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|')"
 for file in "${installed[@]}"; do
-    grep -qx "/usr/$file" <<<"$listing" || fail "not in the package: /usr/$file"
+    grep -qx "$(packaged "$file")" <<<"$listing" || fail "not in the package: $(packaged "$file")"
 done
 check_nothing_else "$listing" "the package"
 depends="$(dpkg-deb -f "$deb" Depends)"
@@ -121,4 +164,55 @@ echo "depends: $depends"
 for library in libqt6widgets6 libqt6network6 qt6-qpa-plugins; do
     grep -q "$library" <<<"$depends" || fail "the package does not depend on $library"
 done
+grep -q xdg-utils <<<"$(dpkg-deb -f "$deb" Recommends)" ||
+    fail "the package does not recommend xdg-utils (the help manual is opened with xdg-open)"
+
+if have lintian lintian; then
+    echo "== lintian"
+    # Tags that are neither errors nor warnings are shown too, but do not fail the check.
+    lintian --fail-on error,warning --display-info "$deb" || fail "lintian found errors or warnings"
+fi
+
+contents="$work/contents"
+dpkg-deb -x "$deb" "$contents"
+if have appstreamcli appstream; then
+    echo "== AppStream"
+    # The metadata, and that the desktop entry and icon they name are in the package.
+    appstreamcli validate-tree --no-net "$contents" || fail "the AppStream metadata are not valid"
+fi
+
+echo "== install into a throwaway root and purge"
+# A root of its own with an empty dpkg database; the programs' libraries are not there, hence
+# --force-depends. The log stays in the work folder. A user other than root gives the files to
+# root through fakeroot.
+dpkg_command=(dpkg)
+if [ "$(id -u)" -ne 0 ]; then
+    have fakeroot fakeroot || { printf 'SKIPPED: %s\n' "${skipped[@]}"; exit 0; }
+    dpkg_command=(fakeroot dpkg --force-not-root)
+fi
+root="$work/root"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
+files_in_root() {
+    (cd "$root" && find . -path ./var/lib/dpkg -prune -o -print | sort)
+}
+dpkg_root() {
+    "${dpkg_command[@]}" --root="$root" --log="$work/dpkg.log" "$@" >>"$work/dpkg-run.log" 2>&1 ||
+        { cat "$work/dpkg-run.log"; fail "dpkg $* failed"; }
+}
+before="$(files_in_root)"
+dpkg_root --force-depends --install "$deb"
+for file in "${installed[@]}"; do
+    [ -e "$root$(packaged "$file")" ] || fail "not installed by dpkg: $(packaged "$file")"
+done
+[ "$(dpkg-query --root="$root" -W -f='${Status}' pelorin)" = "install ok installed" ] ||
+    fail "dpkg does not list pelorin as installed"
+dpkg_root --purge pelorin
+left="$(comm -13 <(echo "$before") <(files_in_root))"
+[ -z "$left" ] || { echo "$left"; fail "the purged package left files behind"; }
+
+if [ ${#skipped[@]} -gt 0 ]; then
+    printf 'SKIPPED: %s\n' "${skipped[@]}"
+    exit 0
+fi
 echo "all installation checks passed"
