@@ -97,8 +97,8 @@ private:
         return {m_desktop + u"/ペロリン.desktop"_s, m_startMenu + u"/ペロリン.desktop"_s};
     }
     static QString expectedEntry(const QString& folder) {
-        return u"[Desktop Entry]\nType=Application\nName=ペロリン\nExec=\"%1/Pelorin\"\nPath=%1\n"
-               u"Terminal=false\n"_s.arg(folder);
+        return u"[Desktop Entry]\nType=Application\nName=ペロリン\nIcon=pelorin\n"
+               u"Exec=\"%1/Pelorin\"\nPath=%1\nTerminal=false\n"_s.arg(folder);
     }
     static bool haveValidator() {
         return !QStandardPaths::findExecutable(u"desktop-file-validate"_s).isEmpty();

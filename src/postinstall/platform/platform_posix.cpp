@@ -65,6 +65,7 @@ QString desktopEntryText(const ShortcutProperties& properties) {
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=ペロリン\n"
+                          "Icon=pelorin\n"
                           "Exec=%1\n"
                           "Path=%2\n"
                           "Terminal=false\n")
