@@ -10,9 +10,8 @@
 //
 // One measurement per process, so each is a first one; stdout gets "figure NAME VALUE".
 
-#include "common/shared_state.h"
 #include "common/timing.h"
-#include "common/ui/fonts.h"
+#include "common/ui/application.h"
 #include "common/ui/seams.h"
 #include "main/frmmain.h"
 #include "settings/settings.h"
@@ -162,10 +161,7 @@ int wake() {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pelorin"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setFont(pelorin::ui::formFont());
-    pelorin::resetShared();
+    pelorin::ui::setUpApplication();
     const QStringList args = QApplication::arguments();
     if (args.size() == 2 && args.at(1) == QLatin1String("stall"))
         return stall();

@@ -35,37 +35,40 @@ bool dragHasMoved(QPoint dragStart, QPointF mouse) {
     return dragStart.x() - mouse.x() != 0 || dragStart.y() - mouse.y() != 0;
 }
 
-std::optional<KeyFace> pressedFace(short lampState) {
-    switch (lampState) {
-    case 1:
+std::optional<KeyFace> pressedFace(LampFace lamp) {
+    switch (lamp) {
+    case LampFace::On:
         return KeyFace::OnPressed;
-    case 3:
+    case LampFace::Off:
         return KeyFace::OffPressed;
-    default:
-        return std::nullopt;
+    case LampFace::None:
+        break;
     }
+    return std::nullopt;
 }
 
-std::optional<KeyFace> releasedFace(short lampState) {
-    switch (lampState) {
-    case 1:
+std::optional<KeyFace> releasedFace(LampFace lamp) {
+    switch (lamp) {
+    case LampFace::On:
         return KeyFace::OnRaised;
-    case 3:
+    case LampFace::Off:
         return KeyFace::OffRaised;
-    default:
-        return std::nullopt;
+    case LampFace::None:
+        break;
     }
+    return std::nullopt;
 }
 
-std::optional<ClickAction> clickAction(short lampState) {
-    switch (lampState) {
-    case 1:
+std::optional<ClickAction> clickAction(LampFace lamp) {
+    switch (lamp) {
+    case LampFace::On:
         return ClickAction{KeyFace::OnRaised, PowerChoice::Off};
-    case 3:
+    case LampFace::Off:
         return ClickAction{KeyFace::OffRaised, PowerChoice::On};
-    default:
-        return std::nullopt;
+    case LampFace::None:
+        break;
     }
+    return std::nullopt;
 }
 
 bool isPowerClick(Qt::MouseButton released, bool lampBlink, bool dragMoved) {

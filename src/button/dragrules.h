@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ui/serverstate.h"
+
 #include <QPoint>
 #include <QPointF>
 #include <QString>
@@ -36,17 +38,17 @@ QPoint dragTarget(QPoint windowTopLeft, QPoint dragStart, QPointF mouse);
 bool dragHasMoved(QPoint dragStart, QPointF mouse);
 
 // The pressed-in face shown under a left button; nothing while the state is not known yet.
-std::optional<KeyFace> pressedFace(short lampState);
+std::optional<KeyFace> pressedFace(LampFace lamp);
 
 // The raised face that matches the lamp; nothing while the state is not known yet.
-std::optional<KeyFace> releasedFace(short lampState);
+std::optional<KeyFace> releasedFace(LampFace lamp);
 
 // A click toggles the server: a running server is switched off, a stopped one on.
 struct ClickAction {
     KeyFace face;
     PowerChoice choice;
 };
-std::optional<ClickAction> clickAction(short lampState);
+std::optional<ClickAction> clickAction(LampFace lamp);
 
 // A release is a click only for the left button, with no command under way and no drag.
 bool isPowerClick(Qt::MouseButton released, bool lampBlink, bool dragMoved);

@@ -1,7 +1,6 @@
 #include "button/frmdesign.h"
 
 #include "button/keyfaces.h"
-#include "common/shared_state.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
 #include "settings/settings.h"
@@ -20,9 +19,6 @@
 namespace pelorin {
 
 namespace {
-
-const QString ButtonTopKey = QStringLiteral("Button_Top");
-const QString ButtonLeftKey = QStringLiteral("Button_Left");
 
 // The key picture is taller than the window: its top row and bottom two rows stay hidden.
 constexpr QRect Picture1Twips{0, -20, 495, 495};
@@ -46,11 +42,21 @@ void popupMenuAt(QMenu& menu, QPoint globalPos) {
 
 } // namespace
 
-frmDesign::frmDesign(FloatingButtonHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_host(host), m_popup(popupMenuAt) {
+frmDesign::frmDesign(FloatingButtonHost& host, const ServerState& state, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_host(host), m_state(state),
+      m_popup(popupMenuAt) {
     buildWindow();
     buildMenu();
     setFace(KeyFace::OnRaised);
+    // The key mirrors the lamp: its face with each painting, the hourglass while it blinks.
+    connect(&state, &ServerState::lampPainted, this, [this] {
+        if (const auto released = dragrules::releasedFace(m_state.face()))
+            setFace(*released);
+        if (!m_state.blinking())
+            setPointer(KeyPointer::Default);
+    });
+    connect(&state, &ServerState::blinkingStarted, this,
+            [this] { setPointer(KeyPointer::Hourglass); });
 }
 
 void frmDesign::buildWindow() {
@@ -87,8 +93,8 @@ void frmDesign::buildMenu() {
 }
 
 void frmDesign::Form_Load() {
-    const auto stored = dragrules::storedButtonPosition(ReadIni(ini::Pos, ButtonTopKey),
-                                                        ReadIni(ini::Pos, ButtonLeftKey));
+    const Settings::StoredPosition position = programSettings().position(Window::Button);
+    const auto stored = dragrules::storedButtonPosition(position.top, position.left);
     const QPoint corner = stored.value_or(QPoint(m_host.mainLeftTwips(), m_host.mainTopTwips()));
     ui::moveWindowTwips(*this, corner.x(), corner.y());
     ui::keepReachable(*this);
@@ -173,7 +179,7 @@ void frmDesign::Picture1_MouseDown(Qt::MouseButton button, QPointF xy) {
     DragStartY = start.y();
     if (button != Qt::LeftButton)
         return;
-    if (const auto pressed = dragrules::pressedFace(shared().LampState))
+    if (const auto pressed = dragrules::pressedFace(m_state.face()))
         setFace(*pressed);
 }
 
@@ -191,8 +197,8 @@ void frmDesign::Picture1_MouseMove(QPointF xy) {
 }
 
 void frmDesign::Picture1_MouseUp(Qt::MouseButton button, QPoint globalPos) {
-    setPointer(dragrules::pointerAfterRelease(shared().LampBlink));
-    if (dragrules::isPowerClick(button, shared().LampBlink, DragMoved)) {
+    setPointer(dragrules::pointerAfterRelease(m_state.blinking()));
+    if (dragrules::isPowerClick(button, m_state.blinking(), DragMoved)) {
         // The command runs its own event loop; the drag must be over before it starts, or
         // pointer moves meanwhile would drag the window.
         DragActive = false;
@@ -201,7 +207,7 @@ void frmDesign::Picture1_MouseUp(Qt::MouseButton button, QPoint globalPos) {
     }
     if (DragMoved) {
         savePosition();
-        if (const auto released = dragrules::releasedFace(shared().LampState))
+        if (const auto released = dragrules::releasedFace(m_state.face()))
             setFace(*released);
     }
     DragActive = false;
@@ -210,7 +216,7 @@ void frmDesign::Picture1_MouseUp(Qt::MouseButton button, QPoint globalPos) {
 }
 
 bool frmDesign::runPowerClick() {
-    const auto action = dragrules::clickAction(shared().LampState);
+    const auto action = dragrules::clickAction(m_state.face());
     if (!action)
         return true;
     setFace(action->face);
@@ -224,8 +230,8 @@ bool frmDesign::runPowerClick() {
 
 void frmDesign::savePosition() const {
     // Any position is kept, even past the screen's edge, so the button comes back where it was.
-    WriteIni(ini::Pos, ButtonTopKey, ui::twipsText(ui::windowTopTwips(*this)));
-    WriteIni(ini::Pos, ButtonLeftKey, ui::twipsText(ui::windowLeftTwips(*this)));
+    programSettings().setPosition(Window::Button, ui::windowTopTwips(*this),
+                                  ui::windowLeftTwips(*this));
 }
 
 void frmDesign::MForm_Click() {

@@ -41,7 +41,7 @@ class frmDesign final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmDesign(FloatingButtonHost& host, QWidget* parent = nullptr);
+    frmDesign(FloatingButtonHost& host, const ServerState& state, QWidget* parent = nullptr);
 
     // At the stored position when there is a valid one, otherwise at the main window's corner.
     void Form_Load();
@@ -85,6 +85,7 @@ private:
     void savePosition() const;
 
     FloatingButtonHost& m_host;
+    const ServerState& m_state;
     QLabel* Picture1 = nullptr;
     mutable std::array<QPixmap, 4> Picture2; // drawn on first use
     std::optional<QCursor> m_grabCursor;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/commands.h"
-#include "serverlink/probe.h"
+#include "rules/status.h"
 #include "serverlink/wakeonlan.h"
 
 #include <QCommandLineParser>

@@ -4,9 +4,9 @@
 #include "cli/terminal.h"
 #include "cli/textview.h"
 #include "common/textcodec.h"
-#include "serverlink/macaddr.h"
+#include "rules/macaddr.h"
+#include "rules/serverurl.h"
 #include "serverlink/serverlink.h"
-#include "serverlink/serverurl.h"
 #include "serverlink/wakeonlan.h"
 #include "settings/settings.h"
 #include "settings/settingskeys.h"
@@ -19,14 +19,6 @@
 namespace pelorin::cli {
 
 namespace {
-
-bool isSectionName(const QString& section) {
-    for (const char* const name : {ini::Pos, ini::Form, ini::Server}) {
-        if (section.trimmed().compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
 
 // The setting as the program spells it, or nothing after saying what is wrong with the name.
 std::optional<SettingName> settingNamed(const QString& section, const QString& key) {
@@ -179,9 +171,7 @@ QStringList storedMacs() {
 std::optional<QString> macToWake(const QString& given) {
     QString mac = given;
     if (mac.isEmpty())
-        mac = ReadIni(ini::Server, ini::Mac);
-    if (mac.isEmpty())
-        mac = ReadIni(ini::Server, ini::macKey(1));
+        mac = programSettings().macToWake();
     if (isUsableMacText(mac))
         return mac;
     printError(mac.isEmpty() ? QStringLiteral("no MAC address: give one, or run pelorinctl macs")
@@ -240,7 +230,7 @@ int runStatus(const QStringList& args, Options options) {
     const QString url = std::get<QString>(parsed);
 
     TextView view(options.quiet);
-    ServerLink link(view);
+    ServerLink link(programSettings(), view);
     const StatusWord word = link.CheckStatus(url);
     if (options.json)
         printJson({{"status", statusWordText(word)},
@@ -264,7 +254,7 @@ int runMacs(const QStringList& args, Options options) {
     const QString url = std::get<QString>(parsed);
 
     TextView view(options.quiet);
-    ServerLink link(view);
+    ServerLink link(programSettings(), view);
     const ServerLink::MacFetch fetched = link.fetchUsableMacs(url);
     if (fetched == ServerLink::MacFetch::Unusable)
         printError(QStringLiteral("no usable MAC address in the server's answer \"%1\"; "

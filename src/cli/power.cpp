@@ -90,8 +90,8 @@ int runOn(const QStringList& args, Options options) {
         return UsageError;
 
     TextView view(options.quiet);
-    ServerLink link(view);
-    PowerCommands commands(link, view);
+    ServerLink link(programSettings(), view);
+    PowerCommands commands(link, programSettings(), view);
     commands.setWakeOptions(*wake);
     QElapsedTimer clock;
     clock.start();
@@ -111,15 +111,15 @@ int runOff(const QStringList& args, Options options) {
         return UsageError;
 
     TextView view(options.quiet);
-    ServerLink link(view);
-    PowerCommands commands(link, view);
+    ServerLink link(programSettings(), view);
+    PowerCommands commands(link, programSettings(), view);
     QElapsedTimer clock;
     clock.start();
     PowerCommands::Result result = commands.switchOff();
     const bool answered = result.end != End::NoAnswer;
     if (!answered) {
         // The window has shown a sleeping server; what the command reports is what it sees now.
-        result.lastStatus = link.CheckStatus(ReadIni(ini::Server, ini::URL));
+        result.lastStatus = link.CheckStatus(programSettings().url());
         result.tries = 1;
     }
     return report(result, clock, options,

@@ -6,8 +6,7 @@ namespace pelorin::cli {
 
 TextView::TextView(bool quiet) : m_err(stderr), m_quiet(quiet) {}
 
-void TextView::setStatusText(const QString& text) {
-    m_lastStatus = text;
+void TextView::showStatus(const QString& text) {
     if (!m_quiet)
         m_err << text << Qt::endl;
 }
@@ -19,7 +18,7 @@ void TextView::showMessage(MessageIcon, const QString& text) {
     m_err << plain << Qt::endl;
 }
 
-void TextView::openDetailsDialog(const QString&) {
+void TextView::detailsNeeded(const QString&) {
     m_err << "Set the server's MAC address with: pelorinctl config set Server Mac "
              "XX-XX-XX-XX-XX-XX"
           << Qt::endl;

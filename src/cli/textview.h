@@ -12,20 +12,14 @@ class TextView final : public LinkView {
 public:
     explicit TextView(bool quiet);
 
-    void setStatusText(const QString& text) override;
+    void showStatus(const QString& text) override;
     void showMessage(MessageIcon icon, const QString& text) override;
-    void lampOn() override {}
-    void lampOff() override {}
-    void lampBlink() override {}
-    void selectOffWithoutCommand() override {}
-    void openDetailsDialog(const QString& serverUrl) override;
-
-    const QString& lastStatusText() const { return m_lastStatus; }
+    void showLamp(Lamp) override {}
+    void detailsNeeded(const QString& serverUrl) override;
 
 private:
     QTextStream m_err;
     bool m_quiet;
-    QString m_lastStatus;
 };
 
 } // namespace pelorin::cli

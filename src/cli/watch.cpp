@@ -27,17 +27,17 @@ struct Shown {
 // Keeps what the monitor would show instead of showing it; the lines come from Watch.
 class WatchView final : public LinkView {
 public:
-    void setStatusText(const QString& text) override { m_shown.status = text; }
+    void showStatus(const QString& text) override { m_shown.status = text; }
     void showMessage(MessageIcon, const QString& text) override {
         // Messages join their lines with CR LF for message boxes; each is an error line here.
         for (const QString& line : text.split(QLatin1String("\r\n")))
             printError(line);
     }
-    void lampOn() override { m_shown.lampOn = true; }
-    void lampOff() override { m_shown.lampOn = false; }
-    void lampBlink() override {}
-    void selectOffWithoutCommand() override {}
-    void openDetailsDialog(const QString&) override {}
+    void showLamp(Lamp lamp) override {
+        if (lamp != Lamp::Checking)
+            m_shown.lampOn = lamp == Lamp::On;
+    }
+    void detailsNeeded(const QString&) override {}
 
     const Shown& shown() const { return m_shown; }
 
@@ -66,7 +66,7 @@ public:
 private:
     // Like the window's monitor, the next look is one interval after this one has finished.
     void tick() {
-        m_monitor.check();
+        m_monitor.check(m_view.shown().lampOn);
         if (m_stopping)
             return;
         const Shown& now = m_view.shown();
@@ -95,8 +95,8 @@ private:
     const int m_intervalMs;
     const bool m_json;
     WatchView m_view;
-    ServerLink m_link{m_view};
-    ServerMonitor m_monitor{m_link, m_view};
+    ServerLink m_link{programSettings(), m_view};
+    ServerMonitor m_monitor{m_link, programSettings(), m_view};
     QTimer m_timer;
     std::optional<Shown> m_last;
     bool m_stopping = false;

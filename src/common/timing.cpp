@@ -13,10 +13,6 @@ namespace {
 double g_scale = 1.0;
 }
 
-double scale() {
-    return g_scale;
-}
-
 void setScale(double factor) {
     g_scale = factor > 0 ? factor : 1.0;
 }
@@ -34,9 +30,6 @@ void waitProcessingEvents(int milliseconds) {
     loop.exec();
 }
 
-} // namespace pelorin::timing
-
-namespace pelorin::timing {
 void applyScaleFromEnvironment() {
     bool ok = false;
     const double factor = qEnvironmentVariable("PELORIN_TIME_SCALE").toDouble(&ok);

@@ -1,10 +1,11 @@
 #include "dialogs/frmmac.h"
 
-#include "common/shared_state.h"
 #include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
+#include "rules/macaddr.h"
+#include "rules/serverurl.h"
 #include "settings/settings.h"
 
 #include <QCloseEvent>
@@ -32,19 +33,6 @@ QLineEdit* makeEdit(QWidget* parent, const QRect& geometry) {
     return edit;
 }
 
-const QString TopKey = QStringLiteral("Mac_Top");
-const QString LeftKey = QStringLiteral("Mac_Left");
-
-// "XX-XX-XX-XX-XX-XX"
-constexpr int MacTextLength = 17;
-
-// The host part of the URL: the scheme is assumed to be "http://" and simply cut off.
-QString serverAddressOf(const QString& url) {
-    const QString rest = url.mid(7);
-    const qsizetype slash = rest.indexOf(u'/');
-    return slash < 0 ? rest : rest.left(slash);
-}
-
 const QString NothingKnownMessage =
     QStringList{
         QStringLiteral("詳細画面上でのMACアドレスについて："),
@@ -59,9 +47,9 @@ const QString NothingKnownMessage =
 
 } // namespace
 
-frmMac::frmMac(MacLookup getMacAddr, QWidget* parent)
+frmMac::frmMac(QString serverUrl, MacLookup lookup, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
-      m_getMacAddr(std::move(getMacAddr)) {
+      m_serverUrl(std::move(serverUrl)), m_lookup(std::move(lookup)) {
     // Closing a dialog must never end the program, even when no other window is showing.
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("詳細"));
@@ -117,37 +105,33 @@ void frmMac::buildControls() {
 
 void frmMac::Form_Load() {
     Loaded = false;
-    ui::restoreWindowPosition(*this, TopKey, LeftKey);
+    ui::restoreWindowPosition(*this, Window::Mac);
 
     // The address is taken from the URL being edited, not from what was stored last time.
-    Text3->setText(serverAddressOf(shared().DetailURL));
+    Text3->setText(hostAfterScheme(m_serverUrl));
 
-    if (shared().LastProbeON && m_getMacAddr)
-        m_getMacAddr(shared().DetailURL);
+    if (m_lookup.serverWasOn && m_lookup.getMacAddr)
+        m_lookup.getMacAddr(m_serverUrl);
 
     const QString mac = ReadIni(ini::Server, ini::Mac);
     const QString firstFound = ReadIni(ini::Server, ini::macKey(1));
-    if (!mac.isEmpty()) {
-        showMacGroups(mac);
-    } else if (!firstFound.isEmpty()) {
-        showMacGroups(firstFound);
+    showMacGroups(macToWake(mac, firstFound));
+    if (mac.isEmpty() && !firstFound.isEmpty())
         WriteIni(ini::Server, ini::Mac, firstFound);
-    }
 
     if (!ReadIni(ini::Server, ini::macKey(2)).isEmpty())
         VScroll1->show();
 
-    if (!shared().LastProbeON && mac.isEmpty() && firstFound.isEmpty())
+    if (!m_lookup.serverWasOn && mac.isEmpty() && firstFound.isEmpty())
         ui::showMessage(MessageIcon::Information, NothingKnownMessage);
 
     Loaded = true;
 }
 
 void frmMac::showMacGroups(const QString& mac) {
-    if (mac.size() != MacTextLength)
-        return;
-    for (int i = 0; i < MacGroups; ++i)
-        txtMac[i]->setText(mac.mid(3 * i, 2));
+    if (const auto groups = macGroups(mac))
+        for (int i = 0; i < MacGroups; ++i)
+            txtMac[i]->setText(groups->at(i));
 }
 
 void frmMac::txtMac_Change(int index) {
@@ -170,13 +154,10 @@ void frmMac::Command2_Click() {
     WriteIni(ini::Server, ini::Address, Text3->text());
 
     QStringList groups;
-    for (const QLineEdit* const box : txtMac) {
-        if (box->text().size() != 2)
-            break;
+    for (const QLineEdit* const box : txtMac)
         groups.append(box->text());
-    }
-    if (groups.size() == MacGroups)
-        WriteIni(ini::Server, ini::Mac, groups.join(u'-'));
+    if (const auto mac = joinedMacGroups(groups))
+        WriteIni(ini::Server, ini::Mac, *mac);
     close();
 }
 
@@ -193,11 +174,11 @@ void frmMac::closeEvent(QCloseEvent* event) {
 }
 
 void frmMac::Form_QueryUnload() {
-    ui::saveWindowPosition(*this, TopKey, LeftKey);
+    ui::saveWindowPosition(*this, Window::Mac);
 }
 
-void openDetailsDialog(MacLookup getMacAddr) {
-    const auto dialog = std::make_unique<frmMac>(std::move(getMacAddr));
+void openDetailsDialog(const QString& serverUrl, MacLookup lookup) {
+    const auto dialog = std::make_unique<frmMac>(serverUrl, std::move(lookup));
     dialog->Form_Load();
     ui::showModal(*dialog);
 }

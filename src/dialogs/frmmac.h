@@ -13,17 +13,21 @@ class QScrollBar;
 
 namespace pelorin {
 
-// Asks the server for its MAC addresses and stores them as Server/Mac-1..5; false on failure.
-using MacLookup = std::function<bool(const QString& serverUrl)>;
+// How the details dialog refreshes the addresses the server reported: while the latest status
+// probe found the server on, getMacAddr asks it again and stores them as Server/Mac-1 ... Mac-5.
+struct MacLookup {
+    bool serverWasOn = false;
+    std::function<bool(const QString& serverUrl)> getMacAddr;
+};
 
 // "詳細": the server's address and the MAC address Wake-on-LAN sends to, as six two-character
-// groups. The server URL comes from shared().DetailURL. When the server reported several
+// groups, for the server URL the opener hands over. When the server reported several
 // adapters, a spinner steps through Server/Mac-1..5; its down arrow goes to the next one.
 class frmMac : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmMac(MacLookup getMacAddr, QWidget* parent = nullptr);
+    frmMac(QString serverUrl, MacLookup lookup, QWidget* parent = nullptr);
 
     static constexpr int MacGroups = 6;
 
@@ -53,12 +57,12 @@ private:
     void showMacGroups(const QString& mac);
     void Form_QueryUnload();
 
-    MacLookup m_getMacAddr;
+    const QString m_serverUrl;
+    const MacLookup m_lookup;
     bool Loaded = false; // the load handler has finished; until then filling boxes moves no focus
 };
 
-// Opens the details dialog modally (ui::showModal) and returns once it is closed. getMacAddr is
-// used when the latest status probe found the server running.
-void openDetailsDialog(MacLookup getMacAddr);
+// Opens the details dialog for `serverUrl` modally (ui::showModal) and returns once it is closed.
+void openDetailsDialog(const QString& serverUrl, MacLookup lookup = {});
 
 } // namespace pelorin

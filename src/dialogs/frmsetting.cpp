@@ -1,12 +1,11 @@
 #include "dialogs/frmsetting.h"
 
-#include "common/shared_state.h"
 #include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
 #include "dialogs/frmmac.h"
-#include "dialogs/urltidy.h"
+#include "rules/urltidy.h"
 #include "settings/settings.h"
 
 #include <QCloseEvent>
@@ -29,8 +28,6 @@ using ui::makeLabel;
 namespace {
 
 const QString SchemeOnly = QStringLiteral("http://");
-const QString TopKey = QStringLiteral("Setting_Top");
-const QString LeftKey = QStringLiteral("Setting_Left");
 
 // The dialog that is loaded, or was loaded last and is about to be destroyed by its opener.
 QPointer<frmSetting> g_current;
@@ -107,26 +104,20 @@ void frmSetting::buildControls() {
 
 void frmSetting::Form_Load() {
     m_loaded = true;
-    shared().SettingOpen = true;
-    ui::restoreWindowPosition(*this, TopKey, LeftKey);
+    ui::restoreWindowPosition(*this, Window::Setting);
 
-    for (int n = 1; n <= ini::ListSlots; ++n) {
-        const QString item = ReadIni(ini::Server, ini::listKey(n));
-        if (!item.isEmpty())
-            Combo1->addItem(item);
-    }
+    Combo1->addItems(programSettings().registeredUrls());
     // Adding the first item selects it; the box shows the current URL, not a list entry.
     Combo1->setCurrentIndex(-1);
     const QString url = ReadIni(ini::Server, ini::URL);
     Combo1->setEditText(url.isEmpty() ? SchemeOnly : url);
     m_caretAfterScheme = url.isEmpty();
 
-    const QString userName = ReadIni(ini::Server, ini::UserName);
-    if (!userName.isEmpty())
-        Text1->setText(userName);
-    const QString password = ReadIni(ini::Server, ini::Password);
-    if (!password.isEmpty())
-        Text2->setText(password);
+    const Settings::Credentials stored = programSettings().credentials();
+    if (!stored.userName.isEmpty())
+        Text1->setText(stored.userName);
+    if (!stored.password.isEmpty())
+        Text2->setText(stored.password);
 }
 
 void frmSetting::setVisible(bool visible) {
@@ -161,11 +152,10 @@ void frmSetting::Combo1_LostFocus() {
 void frmSetting::Command3_Click() {
     // Enter on 詳細 does not take the focus away from the URL box first.
     Combo1_LostFocus();
-    shared().DetailURL = Combo1->currentText();
     if (m_hooks.openDetails)
-        m_hooks.openDetails();
+        m_hooks.openDetails(Combo1->currentText());
     else
-        openDetailsDialog({});
+        openDetailsDialog(Combo1->currentText());
 }
 
 void frmSetting::Command2_Click() {
@@ -177,14 +167,14 @@ void frmSetting::Command2_Click() {
         WriteIni(ini::Server, ini::URL, url);
         if (!listsUrl(url)) {
             Combo1->addItem(url);
-            addToStoredList(url);
+            programSettings().registerUrl(url);
         }
     }
     WriteIni(ini::Server, ini::UserName, Text1->text());
     WriteIni(ini::Server, ini::Password, Text2->text());
 
     // Init may show this very dialog again to have a server chosen; that second OK only stores.
-    if (!shared().ChoosingServer && m_hooks.runInit)
+    if (m_hooks.runInit)
         m_hooks.runInit();
     unload();
 }
@@ -199,16 +189,6 @@ bool frmSetting::listsUrl(const QString& url) const {
             return true;
     }
     return false;
-}
-
-void frmSetting::addToStoredList(const QString& url) {
-    // With all slots taken the URL is still the current one, it just is not remembered.
-    for (int n = 1; n <= ini::ListSlots; ++n) {
-        if (ReadIni(ini::Server, ini::listKey(n)).isEmpty()) {
-            WriteIni(ini::Server, ini::listKey(n), url);
-            return;
-        }
-    }
 }
 
 void frmSetting::reject() {}
@@ -228,12 +208,11 @@ void frmSetting::unload() {
 }
 
 void frmSetting::Form_QueryUnload() {
-    ui::saveWindowPosition(*this, TopKey, LeftKey);
+    ui::saveWindowPosition(*this, Window::Setting);
 }
 
 void frmSetting::Form_Unload() {
     m_loaded = false;
-    shared().SettingOpen = false;
 }
 
 int frmSetting::exec() {

@@ -16,8 +16,11 @@ namespace pelorin {
 
 // What the settings dialog asks of the window that opened it.
 struct SettingDialogHooks {
-    std::function<void()> runInit;     // the main window's Init, after a server was chosen
-    std::function<void()> openDetails; // the details dialog; empty: opened without a MAC lookup
+    // After OK stored the server: the main window's Init, unless it opened the dialog itself to
+    // have one of several servers chosen (then that OK only stores).
+    std::function<void()> runInit;
+    // 詳細: the details dialog for the URL in the box; empty: opened without a MAC lookup.
+    std::function<void(const QString& serverUrl)> openDetails;
 };
 
 // "TVサーバーの指定": the server URL (with the URLs used before in its drop-down list) and the
@@ -76,7 +79,6 @@ private:
     int showAgainModal();
     void Form_QueryUnload();
     void Form_Unload();
-    void addToStoredList(const QString& url);
     bool listsUrl(const QString& url) const;
 
     SettingDialogHooks m_hooks;

@@ -2,7 +2,6 @@
 
 #include "about/frmabout.h"
 #include "about/help.h"
-#include "common/shared_state.h"
 #include "common/timing.h"
 #include "common/ui/fonts.h"
 #include "common/ui/formcontrols.h"
@@ -36,8 +35,6 @@ namespace pelorin {
 namespace {
 
 const QString Caption = QStringLiteral("ペロリン");
-const QString MainTop = QStringLiteral("Main_Top");
-const QString MainLeft = QStringLiteral("Main_Left");
 
 // The most of a response the hidden response box holds.
 constexpr qsizetype ResponseBoxChars = 32 * 1024;
@@ -46,38 +43,29 @@ constexpr qsizetype ResponseBoxChars = 32 * 1024;
 constexpr int ClientWidth = 2040;
 constexpr int ClientHeight = 1080;
 
-QString lampDescription(QRgb colour, bool blinking) {
-    if (blinking)
+QString lampDescription(const ServerState& state) {
+    if (state.blinking())
         return QStringLiteral("確認中");
-    return colour == frmMain::Green ? QStringLiteral("ON") : QStringLiteral("OFF");
+    return state.colour() == LampColour::Green ? QStringLiteral("ON") : QStringLiteral("OFF");
 }
 
-bool configurationMissing() {
-    return ReadIni(ini::Server, ini::URL).isEmpty() &&
-           (ReadIni(ini::Server, ini::Address).isEmpty() ||
-            ReadIni(ini::Server, ini::Mac).isEmpty());
-}
-
-// More than one server URL is registered: start-up asks which one to use before it probes.
-// The file is read once, not once for each of the hundred slots.
-bool severalServersRegistered() {
-    const QList<IniFile::Entry> entries = IniFile(settingsFilePath()).entries();
-    return std::any_of(entries.begin(), entries.end(), [](const IniFile::Entry& entry) {
-        if (entry.value.isEmpty() || entry.section.compare(ini::Server, Qt::CaseInsensitive) != 0)
-            return false;
-        for (int n = 2; n <= ini::ListSlots; ++n) {
-            if (entry.key.compare(ini::listKey(n), Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        return false;
-    });
+QRgb rgbOf(LampColour colour) {
+    switch (colour) {
+    case LampColour::Green:
+        return frmMain::Green;
+    case LampColour::Red:
+        return frmMain::Red;
+    case LampColour::White:
+        break;
+    }
+    return frmMain::White;
 }
 
 // The stored URL when Init goes straight to its status probe, with no dialog before it;
 // empty otherwise.
-QString urlProbedAtOnce() {
-    const QString url = ReadIni(ini::Server, ini::URL);
-    return url.isEmpty() || severalServersRegistered() ? QString() : url;
+QString urlProbedAtOnce(const Settings& settings) {
+    const QString url = settings.url();
+    return url.isEmpty() || settings.severalUrlsRegistered() ? QString() : url;
 }
 
 // What is wrong with the settings file, for the user; empty when it can be used. An unusable one
@@ -120,13 +108,15 @@ QString instanceLockPath(const QString& settingsPath) {
     return QDir(folder).filePath(QStringLiteral("pelorin-%1.lock").arg(QLatin1String(key)));
 }
 
-frmMain::frmMain() : m_link(*this), m_monitor(m_link, *this), m_commands(m_link, *this) {
+frmMain::frmMain()
+    : m_settings(programSettings()), m_link(m_settings, *this),
+      m_monitor(m_link, m_settings, *this), m_commands(m_link, m_settings, *this) {
     // The instance check and the first status request come before the window is built: the
     // answer travels while the window is laid out, and a second instance asks the server
     // nothing. Form_Load reports the check's result in its place.
     m_anotherInstance = anotherInstanceRunning();
     if (!m_anotherInstance) {
-        if (const QString url = urlProbedAtOnce(); !url.isEmpty())
+        if (const QString url = urlProbedAtOnce(m_settings); !url.isEmpty())
             m_link.prefetchStatus(url);
     }
 
@@ -143,7 +133,8 @@ frmMain::frmMain() : m_link(*this), m_monitor(m_link, *this), m_commands(m_link,
     connect(&timLamp, &QTimer::timeout, this, &frmMain::timLamp_Timer);
     connect(&timPeriodic, &QTimer::timeout, this, &frmMain::timPeriodic_Timer);
 
-    m_design = std::make_unique<frmDesign>(*this);
+    m_design = std::make_unique<frmDesign>(*this, m_state);
+    connect(&m_state, &ServerState::changed, this, &frmMain::paintLamp);
 }
 
 frmMain::~frmMain() = default;
@@ -202,7 +193,7 @@ void frmMain::buildWindow() {
     txtLamp->setFont(ui::formFont(4));
     txtLamp->setAutoFillBackground(true);
     txtLamp->setAccessibleName(QStringLiteral("ランプ"));
-    setLamp(White);
+    paintLamp();
 
     Option1 = makeOption(QStringLiteral("ON"), 360);
     Option1->setObjectName(QStringLiteral("Option1"));
@@ -273,12 +264,12 @@ bool frmMain::Form_Load() {
         ui::showMessage(MessageIcon::Exclamation, problem);
         return endProgram();
     }
-    ui::restoreWindowPosition(*this, MainTop, MainLeft);
+    ui::restoreWindowPosition(*this, Window::Main);
     SuppressClick = true;
     // Only the window that stays visible is shown: showing the other one only to hide it at
     // once would cost start-up time and change nothing on the screen.
     m_design->Form_Load();
-    if (ReadIni(ini::Form, ini::Show) == QLatin1String("Button"))
+    if (m_settings.read(ini::Form, ini::Show) == QLatin1String("Button"))
         m_design->setVisible(true);
     else
         setVisible(true);
@@ -292,54 +283,55 @@ bool frmMain::Form_Load() {
 
 void frmMain::openSettings() {
     SettingDialogHooks hooks;
-    hooks.runInit = [this] { Init(); };
-    hooks.openDetails = [this] { openDetailsDialog(shared().DetailURL); };
+    hooks.runInit = [this] {
+        if (!ChoosingServer)
+            Init();
+    };
+    hooks.openDetails = [this](const QString& url) { openDetails(url); };
     openSettingDialog(hooks);
+}
+
+void frmMain::failStartUp(const QString& message, bool lampOff) {
+    if (lampOff)
+        Lamp_OFF();
+    showMessage(MessageIcon::Exclamation, message);
+    endProgram();
 }
 
 void frmMain::Init() {
     if (m_ended)
         return;
-    const auto url = [] { return ReadIni(ini::Server, ini::URL); };
-
-    if (configurationMissing()) {
+    if (m_settings.serverMissing()) {
         showMessage(MessageIcon::Information, QStringLiteral("TVサーバーのURLを指定してください"));
         openSettings();
         if (m_ended)
             return;
     }
-    if (configurationMissing()) {
-        showMessage(MessageIcon::Exclamation, QStringLiteral("接続できませんでした"));
-        endProgram();
-        return;
-    }
-    if (severalServersRegistered()) {
+    if (m_settings.serverMissing())
+        return failStartUp(QStringLiteral("接続できませんでした"), false);
+    if (m_settings.severalUrlsRegistered()) {
         showMessage(MessageIcon::Information,
                     QStringLiteral("2件以上のURLが登録されています。接続先を選択してください。"));
-        shared().ChoosingServer = true;
+        ChoosingServer = true;
         openSettings();
-        shared().ChoosingServer = false;
+        ChoosingServer = false;
         if (m_ended)
             return;
     }
 
     Lamp_BLINK();
-    StatusWord status = CheckStatus(url());
+    StatusWord status = CheckStatus(m_settings.url());
 
     if (status == StatusWord::WrongURL) {
         Lamp_OFF();
-        shared().ServerON = false;
         showMessage(MessageIcon::Exclamation,
                     QStringLiteral("URLが間違っているようです。確認してください。"));
         openSettings();
         if (m_ended)
             return;
-        status = CheckStatus(url());
-        if (!isOnOrOff(status)) {
-            showMessage(MessageIcon::Exclamation, QStringLiteral("接続できませんでした。"));
-            endProgram();
-            return;
-        }
+        status = CheckStatus(m_settings.url());
+        if (!isOnOrOff(status))
+            return failStartUp(QStringLiteral("接続できませんでした。"), false);
     }
     if (status == StatusWord::PasswordRequired) {
         showMessage(
@@ -349,47 +341,32 @@ void frmMain::Init() {
         openSettings();
         if (m_ended)
             return;
-        status = CheckStatus(url());
-        if (!isOnOrOff(status)) {
-            Lamp_OFF();
-            shared().ServerON = false;
-            showMessage(MessageIcon::Exclamation, QStringLiteral("接続できませんでした"));
-            endProgram();
-            return;
-        }
+        status = CheckStatus(m_settings.url());
+        if (!isOnOrOff(status))
+            return failStartUp(QStringLiteral("接続できませんでした"), true);
     }
     if (status == StatusWord::BadConfigulation) {
         Lamp_OFF();
-        shared().ServerON = false;
         showMessage(MessageIcon::Exclamation,
                     QStringLiteral(
                         "TVサーバーに接続しましたが、エラーを返しました。URLが間違っていないか確認"
                         "してください。\r\n\r\n") +
                         m_link.responseText());
-        if (shared().SettingOpen) {
+        // Run from the settings dialog's OK: reopening it would nest without end.
+        if (loadedSettingDialog()) {
             endProgram();
             return;
         }
         openSettings();
         return;
     }
+    // Lamp_ON and Lamp_OFF select the matching option themselves.
     if (status == StatusWord::On) {
         Lamp_ON();
-        shared().ServerON = true;
-        Option1->setChecked(true);
-        if (!GetMacAddr(url())) {
-            Lamp_OFF();
-            shared().ServerON = false;
-            showMessage(MessageIcon::Exclamation,
-                        QStringLiteral("MACアドレスの取得に失敗しました"));
-            endProgram();
-        }
-        return;
-    }
-    if (status == StatusWord::Off) {
+        if (!GetMacAddr(m_settings.url()))
+            failStartUp(QStringLiteral("MACアドレスの取得に失敗しました"), true);
+    } else if (status == StatusWord::Off) {
         Lamp_OFF();
-        shared().ServerON = false;
-        Option2->setChecked(true);
     }
 }
 
@@ -397,7 +374,7 @@ void frmMain::Init() {
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // Saved whether the window is visible or hidden behind the floating button.
-    ui::saveWindowPosition(*this, MainTop, MainLeft);
+    ui::saveWindowPosition(*this, Window::Main);
     event->accept();
     endProgram();
 }
@@ -430,16 +407,17 @@ void frmMain::MVersion_Click() {
 
 // ---- Lamp -----------------------------------------------------------------------------------
 
-void frmMain::setLamp(QRgb colour) {
+void frmMain::paintLamp() {
     QPalette palette = txtLamp->palette();
-    palette.setColor(QPalette::Base, QColor(colour));
-    palette.setColor(QPalette::Window, QColor(colour));
+    const QColor colour(rgbOf(m_state.colour()));
+    palette.setColor(QPalette::Base, colour);
+    palette.setColor(QPalette::Window, colour);
     txtLamp->setPalette(palette);
-    txtLamp->setAccessibleDescription(lampDescription(colour, shared().LampBlink));
+    txtLamp->setAccessibleDescription(lampDescription(m_state));
 }
 
 QRgb frmMain::lampColour() const {
-    return txtLamp->palette().color(QPalette::Base).rgb() & 0xffffff;
+    return rgbOf(m_state.colour());
 }
 
 void frmMain::selectQuietly(QRadioButton* option) {
@@ -461,42 +439,28 @@ void frmMain::Lamp_OFF() {
 }
 
 // Ends any blinking and shows the server's state everywhere at once: the lamp, the selected
-// option (without starting its command) and the floating button's face.
+// option (without starting its command) and, through the state, the floating button's face.
 void frmMain::settleLamp(bool on) {
     Option1->setEnabled(true);
     Option2->setEnabled(true);
     timLamp.stop();
-    shared().LampState = on ? 1 : 3;
-    shared().LampBlink = false;
-    setLamp(on ? Green : White);
+    m_state.settle(on);
     selectQuietly(on ? Option1 : Option2);
-    m_design->setFace(on ? KeyFace::OnRaised : KeyFace::OffRaised);
-    m_design->setPointer(KeyPointer::Default);
 }
 
 void frmMain::Lamp_BLINK() {
-    shared().LampBlink = true;
-    m_design->setPointer(KeyPointer::Hourglass);
-    txtLamp->setAccessibleDescription(lampDescription(lampColour(), true));
+    m_state.startBlinking();
     if (!timLamp.isActive())
         timLamp.start();
 }
 
 void frmMain::timLamp_Timer() {
-    if (lampColour() == White) {
-        setLamp(Red);
-        m_design->setFace(KeyFace::OffRaised);
-        shared().LampState = 3;
-    } else {
-        setLamp(White);
-        m_design->setFace(KeyFace::OnRaised);
-        shared().LampState = 1;
-    }
+    m_state.blinkStep();
 }
 
 // ---- Status bar and messages ----------------------------------------------------------------
 
-void frmMain::setStatusText(const QString& text) {
+void frmMain::showStatus(const QString& text) {
     StatusBar1Panel1->setText(text);
     StatusBar1Panel1->setAccessibleDescription(text);
     // The box is out of sight and only mirrors the page. It is refilled when the page changed,
@@ -526,7 +490,7 @@ void frmMain::timPeriodic_Timer() {
         timPeriodic.start();
         return;
     }
-    m_monitor.check();
+    m_monitor.check(m_state.serverOn());
     if (!m_ended)
         timPeriodic.start();
 }
@@ -546,10 +510,12 @@ void frmMain::runPowerCommand(QRadioButton* option,
     }
     timPeriodic.stop();
     m_commandOption = option;
+    m_state.setBusy(true);
     // A click runs the command from inside the button's own click handling, which repaints the
     // button only once the handler returns; the command takes seconds, so ask for it now.
     option->update();
     (m_commands.*command)();
+    m_state.setBusy(false);
     m_commandOption = nullptr;
     if (!m_ended)
         timPeriodic.start();
@@ -563,12 +529,29 @@ void frmMain::Option2_Click() {
     runPowerCommand(Option2, &PowerCommands::switchOff);
 }
 
-void frmMain::selectOffWithoutCommand() {
-    selectQuietly(Option2);
+void frmMain::showLamp(Lamp lamp) {
+    switch (lamp) {
+    case Lamp::Checking:
+        Lamp_BLINK();
+        return;
+    case Lamp::On:
+        Lamp_ON();
+        return;
+    case Lamp::Off:
+        break;
+    }
+    Lamp_OFF();
 }
 
-void frmMain::openDetailsDialog(const QString&) {
-    ::pelorin::openDetailsDialog([this](const QString& url) { return GetMacAddr(url); });
+void frmMain::detailsNeeded(const QString& serverUrl) {
+    // OFF shows as chosen, without its command, while the user types the address to wake.
+    selectQuietly(Option2);
+    openDetails(serverUrl);
+}
+
+void frmMain::openDetails(const QString& serverUrl) {
+    openDetailsDialog(
+        serverUrl, {m_link.lastProbeOn(), [this](const QString& url) { return GetMacAddr(url); }});
 }
 
 // ---- Floating button host -------------------------------------------------------------------

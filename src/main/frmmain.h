@@ -1,6 +1,7 @@
 #pragma once
 
 #include "button/frmdesign.h"
+#include "common/ui/serverstate.h"
 #include "serverlink/linkview.h"
 #include "serverlink/monitor.h"
 #include "serverlink/powercommands.h"
@@ -44,7 +45,7 @@ public:
     void Init();
 
     // Lamp routines: the only way the lamp, the floating button's face and (for ON and OFF) the
-    // selected option change.
+    // selected option change, and the only writers of the server state.
     void Lamp_ON();
     void Lamp_OFF();
     void Lamp_BLINK();
@@ -62,7 +63,8 @@ public:
     StatusWord CheckStatus_Silent(const QString& url) { return m_link.CheckStatus_Silent(url); }
     bool GetMacAddr(const QString& url) { return m_link.GetMacAddr(url); }
 
-    // Read access for tests and the accessibility layer.
+    // Read access for tests, the tray and the accessibility layer.
+    const ServerState& serverState() const { return m_state; }
     QRgb lampColour() const;
     QString statusText() const;
     QRadioButton* option1() const { return Option1; }
@@ -74,13 +76,10 @@ public:
     bool SuppressClick = false;
 
     // LinkView
-    void setStatusText(const QString& text) override;
+    void showStatus(const QString& text) override;
     void showMessage(MessageIcon icon, const QString& text) override;
-    void lampOn() override { Lamp_ON(); }
-    void lampOff() override { Lamp_OFF(); }
-    void lampBlink() override { Lamp_BLINK(); }
-    void selectOffWithoutCommand() override;
-    void openDetailsDialog(const QString& serverUrl) override;
+    void showLamp(Lamp lamp) override;
+    void detailsNeeded(const QString& serverUrl) override;
 
     // FloatingButtonHost
     int mainTopTwips() const override;
@@ -97,11 +96,14 @@ private:
     void buildWindow();
     void buildMenus();
     QRadioButton* makeOption(const QString& caption, int left);
-    void setLamp(QRgb colour);
+    void paintLamp();
     void settleLamp(bool on);
     void selectQuietly(QRadioButton* option);
     void runPowerCommand(QRadioButton* option, PowerCommands::Result (PowerCommands::*command)());
     void openSettings();
+    void openDetails(const QString& serverUrl);
+    // Init's way out when start-up cannot go on: lamp off (if asked), the message, the end.
+    void failStartUp(const QString& message, bool lampOff);
     bool endProgram();
     bool anotherInstanceRunning();
 
@@ -115,6 +117,8 @@ private:
     QTimer timPeriodic;
     QTimer timLamp;
 
+    ServerState m_state;
+    const Settings& m_settings;
     ServerLink m_link;
     ServerMonitor m_monitor;
     PowerCommands m_commands;
@@ -122,6 +126,7 @@ private:
     std::unique_ptr<QLockFile> m_instanceLock;
     bool m_anotherInstance = false;
     QRadioButton* m_commandOption = nullptr; // the option whose command is running
+    bool ChoosingServer = false; // Init opened the settings dialog to have one of several chosen
     bool m_ended = false;
 };
 

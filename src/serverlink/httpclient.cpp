@@ -1,6 +1,7 @@
 #include "serverlink/httpclient.h"
 
 #include "common/timing.h"
+#include "rules/serverurl.h"
 
 #include <QAuthenticator>
 #include <QEventLoop>
@@ -31,15 +32,9 @@ bool isTransportError(QNetworkReply::NetworkError error) {
     return error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
 }
 
-bool isHttpAddress(const QUrl& url) {
-    return url.isValid() && !url.host().isEmpty() &&
-           (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
-}
-
 bool sameOrigin(const QUrl& a, const QUrl& b) {
     return a.scheme() == b.scheme() && a.host() == b.host() &&
-           a.port(a.scheme() == QLatin1String("https") ? 443 : 80) ==
-               b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+           a.port(defaultPort(a.scheme())) == b.port(defaultPort(b.scheme()));
 }
 
 } // namespace
@@ -135,7 +130,7 @@ HttpClient::Result HttpClient::fetch() {
         return refused;
     }
     std::unique_ptr<Request> request = takePrefetched(url);
-    if (!request && !isHttpAddress(url)) {
+    if (!request && !isWebUrl(url)) {
         Result refused;
         refused.error = QStringLiteral("not an http address: %1").arg(m_url);
         return refused;
@@ -156,7 +151,7 @@ HttpClient::Result HttpClient::fetch() {
 
 void HttpClient::prefetch() {
     const QUrl url(m_url, QUrl::TolerantMode);
-    if (m_busy || !isHttpAddress(url))
+    if (m_busy || !isWebUrl(url))
         return;
     m_prefetched = send(url, true);
 }

@@ -42,7 +42,6 @@ public:
     const QString& url() const { return m_url; }
     void setUserName(const QString& userName);
     void setPassword(const QString& password);
-    const QString& userName() const { return m_userName; }
 
     // GET of the address set before. An HTTP error status (401, 404, ...) is an answer: its body
     // is returned. A refused connection, a time-out, an unknown host or a header that does not end

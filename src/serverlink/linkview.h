@@ -1,30 +1,29 @@
 #pragma once
 
+#include "common/message.h"
+
 #include <QString>
 
 namespace pelorin {
 
-enum class MessageIcon { Exclamation = 48, Information = 64 };
-
-// How the server-link logic shows what happens. The main window implements it with its lamp,
-// status bar and message boxes; the command-line tool with text.
+// What the status probe, the MAC retrieval, the power commands and the monitor have to say while
+// they work. The main window shows it with its lamp, status bar and message boxes; pelorinctl
+// with text.
 class LinkView {
 public:
+    // The server's state as the lamp shows it: being found out or switched (blinking), or on or
+    // off as the latest look found it.
+    enum class Lamp { Checking, On, Off };
+
     virtual ~LinkView() = default;
 
-    virtual void setStatusText(const QString& text) = 0; // the status bar's state/progress text
+    virtual void showStatus(const QString& text) = 0; // the status bar's state or progress text
     virtual void showMessage(MessageIcon icon, const QString& text) = 0;
+    virtual void showLamp(Lamp lamp) = 0;
 
-    virtual void lampOn() = 0;
-    virtual void lampOff() = 0;
-    virtual void lampBlink() = 0;
-
-    // Shows "OFF" as the chosen option without starting the OFF command (the ON command could
-    // not start: there is no address to wake).
-    virtual void selectOffWithoutCommand() = 0;
-
-    // Lets the user type the server's address and MAC address; returns when that is done.
-    virtual void openDetailsDialog(const QString& serverUrl) = 0;
+    // The ON command found no usable MAC address to wake: the user is to give one (the window
+    // shows OFF as chosen and opens the details dialog for `serverUrl`). Returns when done.
+    virtual void detailsNeeded(const QString& serverUrl) = 0;
 };
 
 } // namespace pelorin

@@ -3,6 +3,7 @@
 #include "serverlink/linkview.h"
 #include "serverlink/porttest.h"
 #include "serverlink/serverlink.h"
+#include "settings/settings.h"
 
 namespace pelorin {
 
@@ -11,21 +12,19 @@ namespace pelorin {
 // outcome goes to the lamp and the status text; the monitor never starts a power command.
 class ServerMonitor {
 public:
-    ServerMonitor(ServerLink& link, LinkView& view);
+    ServerMonitor(ServerLink& link, const Settings& settings, LinkView& view);
 
-    void check();
-
-    // True while a check waits on the network (a second one must not start meanwhile).
-    bool isChecking() const { return m_checking; }
+    // `believedOn`: the lamp shows the server on (the window's belief that it runs).
+    void check(bool believedOn);
 
 private:
     void checkPort();
     void checkByProbe();
 
     ServerLink& m_link;
+    const Settings& m_settings;
     LinkView& m_view;
     PortTest m_portTest;
-    bool m_checking = false;
 };
 
 } // namespace pelorin

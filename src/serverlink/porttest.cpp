@@ -7,14 +7,9 @@
 
 namespace pelorin {
 
-PortTest::PortTest(QObject* parent) : QObject(parent) {
-    connect(&m_socket, &QTcpSocket::connected, this, &PortTest::connectionEstablished);
-}
-
 bool PortTest::run(const Endpoint& endpoint, int waitMs) {
     // A previous test may still be connected or connecting.
     m_socket.abort();
-    m_cancelled = false;
     if (!endpoint.isValid())
         return false;
 
@@ -22,14 +17,14 @@ bool PortTest::run(const Endpoint& endpoint, int waitMs) {
     QTimer deadline;
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    // Connected, refused, unreachable or cancelled: either way the wait is over.
-    const auto onStateChange = connect(&m_socket, &QTcpSocket::stateChanged, &loop,
-                                       [&loop](QAbstractSocket::SocketState state) {
-                                           if (state == QAbstractSocket::ConnectedState ||
-                                               state == QAbstractSocket::UnconnectedState)
-                                               loop.quit();
-                                       });
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // Connected, refused or unreachable: either way the wait is over.
+    const auto onStateChange = QObject::connect(&m_socket, &QTcpSocket::stateChanged, &loop,
+                                                [&loop](QAbstractSocket::SocketState state) {
+                                                    if (state == QAbstractSocket::ConnectedState ||
+                                                        state == QAbstractSocket::UnconnectedState)
+                                                        loop.quit();
+                                                });
 
     m_socket.connectToHost(endpoint.host, endpoint.port);
     deadline.start(timing::scaled(waitMs));
@@ -37,15 +32,10 @@ bool PortTest::run(const Endpoint& endpoint, int waitMs) {
         m_socket.state() != QAbstractSocket::UnconnectedState)
         loop.exec();
 
-    disconnect(onStateChange);
-    const bool connected = !m_cancelled && m_socket.state() == QAbstractSocket::ConnectedState;
+    QObject::disconnect(onStateChange);
+    const bool connected = m_socket.state() == QAbstractSocket::ConnectedState;
     m_socket.abort();
     return connected;
-}
-
-void PortTest::cancel() {
-    m_cancelled = true;
-    m_socket.abort();
 }
 
 } // namespace pelorin

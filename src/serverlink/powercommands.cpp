@@ -1,10 +1,8 @@
 #include "serverlink/powercommands.h"
 
-#include "common/shared_state.h"
 #include "common/timing.h"
-#include "serverlink/macaddr.h"
-#include "serverlink/serverurl.h"
-#include "settings/settings.h"
+#include "rules/macaddr.h"
+#include "rules/serverurl.h"
 
 namespace pelorin {
 
@@ -33,27 +31,21 @@ private:
     bool& m_flag;
 };
 
-QString macToWake() {
-    const QString mac = ReadIni(ini::Server, ini::Mac);
-    return mac.isEmpty() ? ReadIni(ini::Server, ini::macKey(1)) : mac;
-}
-
 } // namespace
 
-PowerCommands::PowerCommands(ServerLink& link, LinkView& view) : m_link(link), m_view(view) {}
+PowerCommands::PowerCommands(ServerLink& link, const Settings& settings, LinkView& view)
+    : m_link(link), m_settings(settings), m_view(view) {}
 
 PowerCommands::Result PowerCommands::switchOn() {
     const RunningFlag running(m_running);
-    const QString url = ReadIni(ini::Server, ini::URL);
-    const QString mac = macToWake();
+    const QString url = m_settings.url();
+    const QString mac = m_settings.macToWake();
     // A text of the right length whose groups are not hexadecimal would send a meaningless
     // packet; it is as unusable as a missing address.
     if (!isUsableMacText(mac)) {
         m_view.showMessage(MessageIcon::Exclamation, NoMacMessage);
-        m_view.selectOffWithoutCommand();
-        m_view.setStatusText(status_text::ServerOff);
-        shared().DetailURL = url;
-        m_view.openDetailsDialog(url);
+        m_view.showStatus(status_text::ServerOff);
+        m_view.detailsNeeded(url);
         Result result;
         result.end = End::NoUsableMac;
         result.mac = mac;
@@ -65,50 +57,46 @@ PowerCommands::Result PowerCommands::switchOn() {
 PowerCommands::Result PowerCommands::wakeAndConfirm(const QString& url, const QString& mac) {
     Result result;
     result.mac = mac;
-    m_view.lampBlink();
-    m_view.setStatusText(status_text::Sending);
+    m_view.showLamp(LinkView::Lamp::Checking);
+    m_view.showStatus(status_text::Sending);
     result.wake = SendMP(wakeHostFromUrl(url), mac, m_wakeOptions);
     timing::waitProcessingEvents(ShortWaitMs);
-    m_view.setStatusText(status_text::Connecting);
+    m_view.showStatus(status_text::Connecting);
 
     while (result.tries < Tries) {
         ++result.tries;
-        m_view.lampBlink();
-        result.lastStatus = m_link.CheckStatus(ReadIni(ini::Server, ini::URL));
+        m_view.showLamp(LinkView::Lamp::Checking);
+        result.lastStatus = m_link.CheckStatus(m_settings.url());
         if (result.lastStatus == StatusWord::On) {
-            m_view.lampOn();
-            shared().ServerON = true;
+            m_view.showLamp(LinkView::Lamp::On);
             result.end = End::ServerOn;
             return result;
         }
         if (result.lastStatus != StatusWord::Off) {
-            m_view.lampOff();
-            shared().ServerON = false;
+            m_view.showLamp(LinkView::Lamp::Off);
             result.end = End::ProbeProblem;
             return result;
         }
         timing::waitProcessingEvents(LongWaitMs);
     }
-    m_view.lampOff();
-    shared().ServerON = false;
+    m_view.showLamp(LinkView::Lamp::Off);
     result.end = End::NeverWoke;
     return result;
 }
 
 PowerCommands::Result PowerCommands::switchOff() {
     const RunningFlag running(m_running);
-    const QString url = ReadIni(ini::Server, ini::URL);
+    const QString url = m_settings.url();
     const QString request = pageAddress(url, QStringLiteral("hibern.asp"));
-    m_view.lampBlink();
-    m_view.setStatusText(status_text::Sending);
+    m_view.showLamp(LinkView::Lamp::Checking);
+    m_view.showStatus(status_text::Sending);
     timing::waitProcessingEvents(ShortWaitMs);
 
     // Any answer to the hibernate request counts; only no answer at all is a failure.
     if (!m_link.fetchPage(request).ok) {
-        m_view.lampOff();
-        shared().ServerON = false;
+        m_view.showLamp(LinkView::Lamp::Off);
         m_view.showMessage(MessageIcon::Information, NoAnswerMessage);
-        m_view.setStatusText(status_text::ServerOff);
+        m_view.showStatus(status_text::ServerOff);
         Result result;
         result.end = End::NoAnswer;
         return result;
@@ -120,24 +108,22 @@ PowerCommands::Result PowerCommands::confirmAsleep() {
     Result result;
     while (result.tries < Tries) {
         ++result.tries;
-        m_view.lampBlink();
-        result.lastStatus = m_link.CheckStatus(ReadIni(ini::Server, ini::URL));
+        m_view.showLamp(LinkView::Lamp::Checking);
+        result.lastStatus = m_link.CheckStatus(m_settings.url());
         if (result.lastStatus == StatusWord::On) {
-            m_view.setStatusText(status_text::Confirming);
+            m_view.showStatus(status_text::Confirming);
             timing::waitProcessingEvents(LongWaitMs);
             continue;
         }
         if (result.lastStatus == StatusWord::PasswordRequired)
             continue;
-        m_view.lampOff();
-        shared().ServerON = false;
+        m_view.showLamp(LinkView::Lamp::Off);
         result.end = result.lastStatus == StatusWord::Off ? End::ServerOff : End::ProbeProblem;
         return result;
     }
     if (result.lastStatus == StatusWord::On) {
-        m_view.lampOn();
-        shared().ServerON = true;
-        m_view.setStatusText(status_text::ServerOn);
+        m_view.showLamp(LinkView::Lamp::On);
+        m_view.showStatus(status_text::ServerOn);
         m_view.showMessage(MessageIcon::Information, EncoderMessage);
         result.end = End::StillOn;
         return result;

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "serverlink/probe.h"
+#include "rules/status.h"
 #include "serverlink/serverlink.h"
 #include "serverlink/wakeonlan.h"
+#include "settings/settings.h"
 
 #include <QString>
 
@@ -36,7 +37,7 @@ public:
         WakeReport wake; // what the sender reported (ON)
     };
 
-    PowerCommands(ServerLink& link, LinkView& view);
+    PowerCommands(ServerLink& link, const Settings& settings, LinkView& view);
 
     // Ports, repetitions and pauses of the magic packet; tests send to their own loopback ports.
     void setWakeOptions(const WakeOptions& options) { m_wakeOptions = options; }
@@ -52,6 +53,7 @@ private:
     Result confirmAsleep();
 
     ServerLink& m_link;
+    const Settings& m_settings;
     LinkView& m_view;
     WakeOptions m_wakeOptions;
     bool m_running = false;

@@ -1,10 +1,8 @@
 #include "serverlink/serverlink.h"
 
-#include "common/shared_state.h"
 #include "common/textcodec.h"
-#include "serverlink/macaddr.h"
-#include "serverlink/serverurl.h"
-#include "settings/settings.h"
+#include "rules/macaddr.h"
+#include "rules/serverurl.h"
 #include "settings/settingskeys.h"
 
 #include <algorithm>
@@ -23,20 +21,20 @@ bool isStorableMacList(const QStringList& addresses) {
 
 } // namespace
 
-ServerLink::ServerLink(LinkView& view) : m_view(view) {}
+ServerLink::ServerLink(const Settings& settings, LinkView& view)
+    : m_settings(settings), m_view(view) {}
 
 void ServerLink::prepareRequest(const QString& address) {
     m_client.setUrl(address);
-    const QString userName = ReadIni(ini::Server, ini::UserName);
-    if (!userName.isEmpty())
-        m_client.setUserName(userName);
-    const QString password = ReadIni(ini::Server, ini::Password);
-    if (!password.isEmpty())
-        m_client.setPassword(password);
+    const Settings::Credentials stored = m_settings.credentials();
+    if (!stored.userName.isEmpty())
+        m_client.setUserName(stored.userName);
+    if (!stored.password.isEmpty())
+        m_client.setPassword(stored.password);
 }
 
 StatusWord ServerLink::CheckStatus(const QString& url) {
-    m_view.setStatusText(status_text::Connecting);
+    m_view.showStatus(status_text::Connecting);
     return probe(url);
 }
 
@@ -61,8 +59,8 @@ HttpClient::Result ServerLink::fetchPage(const QString& address) {
 StatusWord ServerLink::probe(const QString& url) {
     const HttpClient::Result answer = fetchPage(url);
     const StatusWord word = answer.ok ? classifyResponse(m_responseText) : StatusWord::Off;
-    shared().LastProbeON = word == StatusWord::On;
-    m_view.setStatusText(statusPanelText(word));
+    m_lastProbeOn = word == StatusWord::On;
+    m_view.showStatus(statusPanelText(word));
     return word;
 }
 
@@ -77,20 +75,12 @@ std::optional<MacItems> ServerLink::fetchMacItems(const QString& url) {
     return parseMacItems(m_responseText);
 }
 
-// Every slot is emptied first: a slot whose item cannot be written stays empty.
-void ServerLink::storeMacs(const QStringList& addresses) {
-    for (int n = 1; n <= ini::MacSlots; ++n)
-        WriteIni(ini::Server, ini::macKey(n), QString());
-    for (qsizetype n = 0; n < addresses.size(); ++n)
-        WriteIni(ini::Server, ini::macKey(static_cast<int>(n) + 1), addresses.at(n));
-}
-
 bool ServerLink::GetMacAddr(const QString& url) {
     const auto items = fetchMacItems(url);
     if (!items)
         return false;
     m_responseText = items->rest;
-    storeMacs(items->addresses);
+    m_settings.storeReportedMacs(items->addresses);
     return !items->addresses.isEmpty();
 }
 
@@ -101,7 +91,7 @@ ServerLink::MacFetch ServerLink::fetchUsableMacs(const QString& url) {
     if (!isStorableMacList(items->addresses))
         return MacFetch::Unusable;
     m_responseText = items->rest;
-    storeMacs(items->addresses);
+    m_settings.storeReportedMacs(items->addresses);
     return MacFetch::Stored;
 }
 

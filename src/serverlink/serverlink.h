@@ -1,8 +1,9 @@
 #pragma once
 
+#include "rules/status.h"
 #include "serverlink/httpclient.h"
 #include "serverlink/linkview.h"
-#include "serverlink/probe.h"
+#include "settings/settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +19,7 @@ struct MacItems;
 // (start-up shows it to the user when the server answered with an unexpected page).
 class ServerLink {
 public:
-    explicit ServerLink(LinkView& view);
+    ServerLink(const Settings& settings, LinkView& view);
 
     // Probes the server URL and shows the result in the status bar; CheckStatus first shows the
     // "connecting" text, the silent variant (used by the periodic monitor) does not.
@@ -50,6 +51,8 @@ public:
 
     HttpClient& client() { return m_client; }
     const QString& responseText() const { return m_responseText; }
+    // The latest probe (either entry point) answered "ON".
+    bool lastProbeOn() const { return m_lastProbeOn; }
 
     // Sets the client's address, and the stored user name and password where they are set: an
     // empty setting leaves the credentials given before in force.
@@ -58,11 +61,12 @@ public:
 private:
     StatusWord probe(const QString& url);
     std::optional<MacItems> fetchMacItems(const QString& url);
-    void storeMacs(const QStringList& addresses);
 
+    const Settings& m_settings;
     LinkView& m_view;
     HttpClient m_client;
     QString m_responseText;
+    bool m_lastProbeOn = false;
 };
 
 } // namespace pelorin

@@ -1,5 +1,7 @@
 #include "settings/inifile.h"
 
+#include "rules/settingnames.h"
+
 #include "common/textcodec.h"
 #include "common/timing.h"
 
@@ -38,10 +40,6 @@ QStringView withoutLeadingBlanks(QStringView text) {
     while (begin < text.size() && isBlank(text[begin].unicode()))
         ++begin;
     return text.sliced(begin);
-}
-
-bool sameName(QStringView a, QStringView b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 bool holdsLineBreakOrNul(QStringView text) {

@@ -2,7 +2,7 @@
 // text after its first ":" up to its "|", and the rest is exactly what follows the last "|" that
 // was used. Usable items turn into six bytes that spell the same digits.
 #include "fuzzcheck.h"
-#include "serverlink/macaddr.h"
+#include "rules/macaddr.h"
 #include "serverlink/wakeonlan.h"
 
 #include <algorithm>

@@ -2,9 +2,9 @@
 // test, and the tidying the settings dialog applies. The whole input is tried as one URL; it is
 // also read as fields (scheme, host, port, path) that build a well-formed URL whose parts must
 // come back out exactly.
-#include "dialogs/urltidy.h"
 #include "fuzzcheck.h"
-#include "serverlink/serverurl.h"
+#include "rules/serverurl.h"
+#include "rules/urltidy.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // that is up but set up wrongly. The reference searches the UTF-8 bytes; the markers are ASCII,
 // so a byte match is a character match.
 #include "fuzzcheck.h"
-#include "serverlink/probe.h"
+#include "rules/status.h"
 
 #include <string_view>
 

@@ -6,7 +6,7 @@
 // SecureOn bytes); anything else gives none.
 // Input: address and MAC text as backslash-terminated fields, then the SecureOn bytes.
 #include "fuzzcheck.h"
-#include "serverlink/macaddr.h"
+#include "rules/macaddr.h"
 #include "serverlink/wakeonlan.h"
 
 #include <QHostAddress>

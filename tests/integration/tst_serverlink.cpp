@@ -1,11 +1,10 @@
 // The server link against the simulated TV server on loopback: the HTTP client, the status
 // probe, the MAC retrieval, the Wake-on-LAN sender and the monitor's port test, with a real
 // settings file in a temporary folder and waits scaled down.
-#include "common/shared_state.h"
 #include "common/timing.h"
+#include "rules/serverurl.h"
 #include "serverlink/porttest.h"
 #include "serverlink/serverlink.h"
-#include "serverlink/serverurl.h"
 #include "serverlink/wakeonlan.h"
 #include "settings/settings.h"
 #include "simulator.h"
@@ -81,7 +80,6 @@ private:
 
 void ServerLinkTest::init() {
     timing::setScale(0.01);
-    resetShared();
     m_dir = std::make_unique<QTemporaryDir>();
     setSettingsFilePath(m_dir->filePath(QStringLiteral("setting.ini")));
     m_view = RecordingView{};
@@ -134,7 +132,7 @@ void ServerLinkTest::probeAgainstServer() {
     WriteIni(ini::Server, ini::UserName, QStringLiteral("user"));
     WriteIni(ini::Server, ini::Password, password);
 
-    ServerLink link(m_view);
+    ServerLink link(programSettings(), m_view);
     if (sentEarly) {
         // As at start-up: the request is sent, then the caller is busy without an event loop.
         link.prefetchStatus(simulator->url() + page);
@@ -142,7 +140,7 @@ void ServerLinkTest::probeAgainstServer() {
     }
     const StatusWord status = link.CheckStatus(simulator->url() + page);
     QCOMPARE(statusWordText(status), word);
-    QCOMPARE(shared().LastProbeON, word == QLatin1String("ON"));
+    QCOMPARE(link.lastProbeOn(), word == QLatin1String("ON"));
     QCOMPARE(m_view.statusTexts,
              QStringList({QStringLiteral("接続中..."), statusPanelText(status)}));
     QVERIFY(link.responseText().size() <= HttpClient::BodyCapBytes);
@@ -155,13 +153,13 @@ void ServerLinkTest::probeAgainstServer() {
 
 void ServerLinkTest::failedProbeKeepsPreviousBody() {
     const auto simulator = startSimulator();
-    ServerLink link(m_view);
+    ServerLink link(programSettings(), m_view);
     QCOMPARE(link.CheckStatus(simulator->url() + QStringLiteral("/x")), StatusWord::WrongURL);
     QVERIFY(link.responseText().contains(QLatin1String("HTTP 404")));
     simulator->setOn(false);
     QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::Off);
     QVERIFY(link.responseText().contains(QLatin1String("HTTP 404")));
-    QVERIFY(!shared().LastProbeON);
+    QVERIFY(!link.lastProbeOn());
 }
 
 void ServerLinkTest::credentialsPersistBetweenRequests() {
@@ -169,7 +167,7 @@ void ServerLinkTest::credentialsPersistBetweenRequests() {
     config.userName = QStringLiteral("user");
     config.password = QStringLiteral("secret");
     const auto simulator = startSimulator(config);
-    ServerLink link(m_view);
+    ServerLink link(programSettings(), m_view);
     WriteIni(ini::Server, ini::UserName, QStringLiteral("user"));
     WriteIni(ini::Server, ini::Password, QStringLiteral("secret"));
     QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::On);
@@ -248,7 +246,7 @@ void ServerLinkTest::credentialsStayWithTheServer() {
     WriteIni(ini::Server, ini::UserName, QStringLiteral("user"));
     WriteIni(ini::Server, ini::Password, QStringLiteral("secret"));
 
-    ServerLink link(m_view);
+    ServerLink link(programSettings(), m_view);
     QVERIFY(link.CheckStatus(server.url()) != StatusWord::On);
     for (const QByteArray& authorization : elsewhere.authorizations())
         QVERIFY2(authorization.isEmpty(), authorization.constData());
@@ -342,7 +340,7 @@ void ServerLinkTest::macRetrieval() {
     const auto simulator = startSimulator(config);
     for (int n = 1; n <= 5; ++n)
         WriteIni(ini::Server, ini::macKey(n), QStringLiteral("old"));
-    ServerLink link(m_view);
+    ServerLink link(programSettings(), m_view);
     QVERIFY(link.GetMacAddr(simulator->url() + u'/'));
     QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), QStringLiteral("00-11-22-33-44-55"));
     QCOMPARE(ReadIni(ini::Server, ini::macKey(2)), QStringLiteral("66-77-88-99-AA-BB"));
@@ -361,7 +359,7 @@ void ServerLinkTest::macRetrieval() {
 
 void ServerLinkTest::macRetrievalFailureKeepsAddresses() {
     WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00-11-22-33-44-55"));
-    ServerLink link(m_view);
+    ServerLink link(programSettings(), m_view);
     QVERIFY(!link.GetMacAddr(QStringLiteral("http://127.0.0.1:%1/tv").arg(closedPort())));
     QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), QStringLiteral("00-11-22-33-44-55"));
     QCOMPARE(m_view.messages.size(), 1);

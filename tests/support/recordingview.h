@@ -13,13 +13,14 @@ public:
     QStringList lamp; // "on", "off", "blink" in call order
     QStringList detailsOpenedFor;
 
-    void setStatusText(const QString& text) override { statusTexts.append(text); }
+    void showStatus(const QString& text) override { statusTexts.append(text); }
     void showMessage(pelorin::MessageIcon icon, const QString& text) override {
         messages.append({icon, text});
     }
-    void lampOn() override { lamp.append(QStringLiteral("on")); }
-    void lampOff() override { lamp.append(QStringLiteral("off")); }
-    void lampBlink() override { lamp.append(QStringLiteral("blink")); }
-    void selectOffWithoutCommand() override { lamp.append(QStringLiteral("select-off")); }
-    void openDetailsDialog(const QString& url) override { detailsOpenedFor.append(url); }
+    void showLamp(Lamp shown) override {
+        lamp.append(shown == Lamp::On    ? QStringLiteral("on")
+                    : shown == Lamp::Off ? QStringLiteral("off")
+                                         : QStringLiteral("blink"));
+    }
+    void detailsNeeded(const QString& url) override { detailsOpenedFor.append(url); }
 };

@@ -1,8 +1,8 @@
 // The pure rules of the server link: how answers are classified, how MAC lists are read, where
 // magic packets go and what they hold, and how hosts and ports come out of a server URL.
-#include "serverlink/macaddr.h"
-#include "serverlink/probe.h"
-#include "serverlink/serverurl.h"
+#include "rules/macaddr.h"
+#include "rules/serverurl.h"
+#include "rules/status.h"
 #include "serverlink/wakeonlan.h"
 #include "settings/settingskeys.h"
 
@@ -223,6 +223,13 @@ void ServerRules::urlSplitting_data() {
     QTest::newRow("empty") << ""
                            << ""
                            << "" << 80;
+    // A user name and password in the URL never pass for the host.
+    QTest::newRow("credentials") << "http://me:p@ss@tv:8080/tv"
+                                 << "tv:8080"
+                                 << "tv" << 8080;
+    QTest::newRow("credentials, https") << "https://me:pw@tv/tv"
+                                        << "tv"
+                                        << "tv" << 443;
 }
 
 void ServerRules::urlSplitting() {

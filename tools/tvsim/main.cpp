@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kBadUsage = 2;
+constexpr int BadUsage = 2;
 
 void printLine(std::FILE* stream, const QString& line) {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
@@ -93,7 +93,7 @@ Parsed readOptions(const QCommandLineParser& parser) {
     Options options;
     tvsim::Config& config = options.config;
     const auto value = [&](const char* name) { return parser.value(QLatin1StringView(name)); };
-    constexpr qint64 kDay = 24 * 3600 * 1000;
+    constexpr qint64 Day = 24 * 3600 * 1000;
     QString badNumber;
     const auto numeric = [&](const char* name, qint64 max) {
         const auto parsed = number(value(name), 0, max);
@@ -104,9 +104,9 @@ Parsed readOptions(const QCommandLineParser& parser) {
         return parsed.value_or(0);
     };
     config.httpPort = static_cast<quint16>(numeric("port", 65535));
-    config.wakeDelayMs = static_cast<int>(numeric("wake-delay", kDay));
-    config.hibernateDelayMs = static_cast<int>(numeric("hibernate-delay", kDay));
-    config.slowMs = static_cast<int>(numeric("slow-ms", kDay));
+    config.wakeDelayMs = static_cast<int>(numeric("wake-delay", Day));
+    config.hibernateDelayMs = static_cast<int>(numeric("hibernate-delay", Day));
+    config.slowMs = static_cast<int>(numeric("slow-ms", Day));
     config.hugeBytes = numeric("huge-bytes", qint64(1) << 40);
     if (!badNumber.isEmpty())
         return fail(badNumber);
@@ -183,19 +183,19 @@ int main(int argc, char* argv[]) {
     parser.addOptions(optionList());
     if (!parser.parse(QCoreApplication::arguments())) {
         printLine(stderr, QStringLiteral("tvsim: %1").arg(parser.errorText()));
-        return kBadUsage;
+        return BadUsage;
     }
     if (parser.isSet(help))
         parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty()) {
         printLine(stderr, QStringLiteral("tvsim: unexpected argument \"%1\"")
                               .arg(parser.positionalArguments().constFirst()));
-        return kBadUsage;
+        return BadUsage;
     }
     const Parsed parsed = readOptions(parser);
     if (!parsed.options) {
         printLine(stderr, QStringLiteral("tvsim: %1").arg(parsed.error));
-        return kBadUsage;
+        return BadUsage;
     }
     const Options& options = *parsed.options;
 

@@ -33,7 +33,7 @@ struct FaultName {
     const char* name;
 };
 
-constexpr std::array kFaultNames = {
+constexpr std::array FaultNames = {
     FaultName{Fault::None, "none"},
     FaultName{Fault::Hang, "hang"},
     FaultName{Fault::Reset, "reset"},
@@ -45,12 +45,12 @@ constexpr std::array kFaultNames = {
     FaultName{Fault::NoChallenge401, "401-nochallenge"},
 };
 
-constexpr int kMacSize = 6;
-constexpr int kMagicRepeats = 16;
-constexpr int kSecureOnSize = 6;
-constexpr qsizetype kGarbageSize = 4096;
-constexpr qint64 kStreamChunk = 64 * 1024;
-constexpr qint64 kStreamHighWater = 4 * kStreamChunk;
+constexpr int MacSize = 6;
+constexpr int MagicRepeats = 16;
+constexpr int SecureOnSize = 6;
+constexpr qsizetype GarbageSize = 4096;
+constexpr qint64 StreamChunk = 64 * 1024;
+constexpr qint64 StreamHighWater = 4 * StreamChunk;
 
 // An answer is built completely before it is sent, so that Slow can hold it back unchanged.
 struct Answer {
@@ -138,9 +138,9 @@ public:
 
 private:
     void pump() {
-        static const QByteArray chunk(kStreamChunk, '.');
-        while (left_ > 0 && connected() && socket_->bytesToWrite() < kStreamHighWater) {
-            const qint64 size = std::min(left_, kStreamChunk);
+        static const QByteArray chunk(StreamChunk, '.');
+        while (left_ > 0 && connected() && socket_->bytesToWrite() < StreamHighWater) {
+            const qint64 size = std::min(left_, StreamChunk);
             if (socket_->write(chunk.constData(), size) != size)
                 break;
             left_ -= size;
@@ -236,7 +236,7 @@ void Simulator::Private::handle(const QHttpServerRequest& request,
         record.status = answerNow(responder, htmlAnswer(200, {}));
         break;
     case Fault::Garbage:
-        record.status = answerNow(responder, htmlAnswer(200, garbage(kGarbageSize)));
+        record.status = answerNow(responder, htmlAnswer(200, garbage(GarbageSize)));
         break;
     case Fault::Huge:
         record.status = streamHuge(responder);
@@ -514,31 +514,25 @@ void Simulator::clearRecords() {
 }
 
 bool parseFault(const QString& name, Fault* fault) {
-    const auto entry = std::find_if(kFaultNames.cbegin(), kFaultNames.cend(), [&](const auto& e) {
+    const auto entry = std::find_if(FaultNames.cbegin(), FaultNames.cend(), [&](const auto& e) {
         return name.compare(QLatin1StringView(e.name), Qt::CaseInsensitive) == 0;
     });
-    if (entry == kFaultNames.cend())
+    if (entry == FaultNames.cend())
         return false;
     *fault = entry->fault;
     return true;
 }
 
-QString faultName(Fault fault) {
-    const auto entry = std::find_if(kFaultNames.cbegin(), kFaultNames.cend(),
-                                    [&](const auto& e) { return e.fault == fault; });
-    return entry == kFaultNames.cend() ? QString() : QString::fromLatin1(entry->name);
-}
-
 QStringList faultNames() {
     QStringList names;
-    for (const auto& entry : kFaultNames)
+    for (const auto& entry : FaultNames)
         names.append(QString::fromLatin1(entry.name));
     return names;
 }
 
 QByteArray parseMac(const QString& mac) {
     QString hex = mac.trimmed();
-    if (hex.size() == 3 * kMacSize - 1) {
+    if (hex.size() == 3 * MacSize - 1) {
         const QChar separator = hex.at(2);
         if (separator != QLatin1Char(':') && separator != QLatin1Char('-'))
             return {};
@@ -549,7 +543,7 @@ QByteArray parseMac(const QString& mac) {
         hex.remove(separator);
     }
     const bool isHex =
-        hex.size() == 2 * kMacSize && std::all_of(hex.cbegin(), hex.cend(), [](QChar c) {
+        hex.size() == 2 * MacSize && std::all_of(hex.cbegin(), hex.cend(), [](QChar c) {
             return c.isDigit() ||
                    (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
         });
@@ -558,14 +552,14 @@ QByteArray parseMac(const QString& mac) {
 
 bool isMagicPacketFor(const QByteArray& datagram, const QString& mac) {
     const QByteArray address = parseMac(mac);
-    constexpr qsizetype plainSize = kMacSize + kMacSize * kMagicRepeats;
+    constexpr qsizetype plainSize = MacSize + MacSize * MagicRepeats;
     if (address.isEmpty() ||
-        (datagram.size() != plainSize && datagram.size() != plainSize + kSecureOnSize))
+        (datagram.size() != plainSize && datagram.size() != plainSize + SecureOnSize))
         return false;
-    if (datagram.first(kMacSize) != QByteArray(kMacSize, '\xff'))
+    if (datagram.first(MacSize) != QByteArray(MacSize, '\xff'))
         return false;
-    for (int i = 0; i < kMagicRepeats; ++i) {
-        if (datagram.mid(kMacSize * (i + 1), kMacSize) != address)
+    for (int i = 0; i < MagicRepeats; ++i) {
+        if (datagram.mid(MacSize * (i + 1), MacSize) != address)
             return false;
     }
     return true;

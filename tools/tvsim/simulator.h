@@ -32,7 +32,6 @@ enum class Fault {
 // Parses the names used on tvsim's command line ("none", "hang", "reset", "empty", "garbage",
 // "slow", "huge", "redirect-loop", "401-nochallenge"); false when the name is unknown.
 bool parseFault(const QString& name, Fault* fault);
-QString faultName(Fault fault);
 QStringList faultNames();
 
 struct Config {

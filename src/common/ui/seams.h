@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serverlink/linkview.h"
+#include "common/message.h"
 
 #include <QString>
 

@@ -36,15 +36,11 @@ bool parseTwips(const QString& text, double* value) {
     return true;
 }
 
-QString twipsText(int twips) {
-    return QString::number(twips);
-}
-
 namespace {
 
-std::optional<int> storedPositive(const QString& key) {
+std::optional<int> positiveTwips(const QString& text) {
     double value = 0;
-    if (!parseTwips(ReadIni(ini::Pos, key), &value) || value <= 0)
+    if (!parseTwips(text, &value) || value <= 0)
         return std::nullopt;
     return twips::toPixels(static_cast<int>(std::lround(value)));
 }
@@ -140,9 +136,10 @@ private:
 
 } // namespace
 
-void restoreWindowPosition(QWidget& window, const QString& topKey, const QString& leftKey) {
-    const auto top = storedPositive(topKey);
-    const auto left = storedPositive(leftKey);
+void restoreWindowPosition(QWidget& window, Window which) {
+    const Settings::StoredPosition stored = programSettings().position(which);
+    const auto top = positiveTwips(stored.top);
+    const auto left = positiveTwips(stored.left);
     if (top && left) {
         window.move(*left, *top);
         keepReachable(window);
@@ -151,13 +148,11 @@ void restoreWindowPosition(QWidget& window, const QString& topKey, const QString
     }
 }
 
-void saveWindowPosition(const QWidget& window, const QString& topKey, const QString& leftKey) {
+void saveWindowPosition(const QWidget& window, Window which) {
     const int top = windowTopTwips(window);
     const int left = windowLeftTwips(window);
-    if (top <= 0 || left <= 0)
-        return;
-    WriteIni(ini::Pos, topKey, twipsText(top));
-    WriteIni(ini::Pos, leftKey, twipsText(left));
+    if (top > 0 && left > 0)
+        programSettings().setPosition(which, top, left);
 }
 
 } // namespace pelorin::ui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/settingnames.h"
+
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -30,16 +32,13 @@ void moveWindowTwips(QWidget& window, int left, int top);
 // Restores a stored position: each coordinate is applied on its own, and only when it is a
 // number greater than 0; anything else leaves the window where the system placed it. With only
 // one usable coordinate, that one is applied once the window has shown and been placed.
-void restoreWindowPosition(QWidget& window, const QString& topKey, const QString& leftKey);
+void restoreWindowPosition(QWidget& window, Window which);
 
 // Stores the position (top first, then left) only when both coordinates are greater than 0, so
 // a window pushed past the screen's top or left edge keeps the last good position.
-void saveWindowPosition(const QWidget& window, const QString& topKey, const QString& leftKey);
+void saveWindowPosition(const QWidget& window, Window which);
 
 // A stored coordinate as a number, when it is one.
 bool parseTwips(const QString& text, double* value);
-
-// The shortest decimal text of a coordinate, as stored in the settings file.
-QString twipsText(int twips);
 
 } // namespace pelorin::ui

@@ -1,6 +1,6 @@
 #include "button/frmdesign.h"
 #include "button/keyfaces.h"
-#include "common/shared_state.h"
+#include "common/ui/serverstate.h"
 #include "settings/settings.h"
 
 #include <QAction>
@@ -81,17 +81,26 @@ private:
     int m_fileNumber = 0;
     QString m_settings;
     FakeHost m_host;
+    std::unique_ptr<ServerState> m_state;
     std::unique_ptr<frmDesign> m_button;
+
+    // The lamp routines' part: 1 server on, 3 server off, 0 nothing shown yet.
+    void showLamp(int lampState, bool blinking = false) {
+        if (lampState != 0)
+            m_state->settle(lampState == 1);
+        if (blinking)
+            m_state->startBlinking();
+    }
     QList<QPoint> m_popups;
 };
 
 void TestButton::init() {
-    resetShared();
     m_settings = m_dir.filePath(u"setting-%1.ini"_s.arg(++m_fileNumber));
     setSettingsFilePath(m_settings);
     m_host = FakeHost();
     m_popups.clear();
-    m_button = std::make_unique<frmDesign>(m_host);
+    m_state = std::make_unique<ServerState>();
+    m_button = std::make_unique<frmDesign>(m_host, *m_state);
     m_button->setMenuPopup([this](QMenu&, QPoint at) { m_popups.append(at); });
 }
 
@@ -176,8 +185,7 @@ void TestButton::click() {
     QFETCH(KeyFace, releasedFace);
     QFETCH(QStringList, calls);
     QFETCH(KeyPointer, pointer);
-    shared().LampState = static_cast<short>(lampState);
-    shared().LampBlink = lampBlink;
+    showLamp(lampState, lampBlink);
     m_button->setFace(lampState == 3 ? KeyFace::OffRaised : KeyFace::OnRaised);
     showButton();
     const QPoint before = m_button->pos();
@@ -201,7 +209,7 @@ void TestButton::click() {
 
 void TestButton::noDragDuringCommand() {
     // The command's own event loop may deliver pointer moves; they must not drag the button.
-    shared().LampState = 1;
+    showLamp(1);
     showButton();
     const QPoint before = m_button->pos();
     m_host.duringCommand = [&] {
@@ -228,7 +236,7 @@ void TestButton::drag() {
     QFETCH(QPoint, offset);
     QFETCH(int, lampState);
     QFETCH(KeyFace, faceAfter);
-    shared().LampState = static_cast<short>(lampState);
+    showLamp(lampState);
     m_button->setFace(faceAfter);
     showButton();
     const QPoint start(100, 150); // nothing stored: the main window's corner

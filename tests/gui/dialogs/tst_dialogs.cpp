@@ -1,9 +1,8 @@
-#include "common/shared_state.h"
 #include "common/ui/seams.h"
 #include "common/ui/windowpos.h"
 #include "dialogs/frmmac.h"
 #include "dialogs/frmsetting.h"
-#include "dialogs/urltidy.h"
+#include "rules/urltidy.h"
 #include "settings/settings.h"
 
 #include <QComboBox>
@@ -57,7 +56,6 @@ private:
 private slots:
     void init() {
         setSettingsFilePath(m_dir.filePath(u"setting-%1.ini"_s.arg(++m_fileNo)));
-        resetShared();
         m_events.clear();
         ui::setMessageHandler(
             [this](MessageIcon, const QString&) { m_events.append(u"message"_s); });
@@ -90,7 +88,6 @@ private slots:
 
     void confirm_data() {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("choosing");
         QTest::addColumn<bool>("cancel");
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("firstSlot");
@@ -98,28 +95,23 @@ private slots:
         const QString added = u"http://new/tv"_s;
         // Confirmed with Enter in the URL box, which therefore never loses the focus.
         QTest::newRow("new URL fills the gap")
-            << u"http://new/"_s << false << false << added << added << false;
-        QTest::newRow("chosen for Init") << added << true << false << added << added << false;
-        QTest::newRow("no host") << u"http://"_s << false << false << QString() << QString()
-                                 << false;
+            << u"http://new/"_s << false << added << added << false;
+        QTest::newRow("no host") << u"http://"_s << false << QString() << QString() << false;
         QTest::newRow("listed URL")
-            << u"http://old/tv"_s << false << false << u"http://old/tv"_s << QString() << false;
-        QTest::newRow("other letter case") << u"http://OLD/tv"_s << false << false
-                                           << u"http://OLD/tv"_s << u"http://OLD/tv"_s << false;
-        QTest::newRow("cancel") << added << false << true << QString() << QString() << false;
-        QTest::newRow("all slots full")
-            << added << false << false << added << u"http://h1/tv"_s << true;
+            << u"http://old/tv"_s << false << u"http://old/tv"_s << QString() << false;
+        QTest::newRow("other letter case")
+            << u"http://OLD/tv"_s << false << u"http://OLD/tv"_s << u"http://OLD/tv"_s << false;
+        QTest::newRow("cancel") << added << true << QString() << QString() << false;
+        QTest::newRow("all slots full") << added << false << added << u"http://h1/tv"_s << true;
     }
 
     void confirm() {
         QFETCH(QString, typed);
-        QFETCH(bool, choosing);
         QFETCH(bool, cancel);
         QFETCH(QString, url);
         QFETCH(QString, firstSlot);
         QFETCH(bool, full);
-        const int inits = choosing || cancel ? 0 : 1;
-        shared().ChoosingServer = choosing;
+        const int inits = cancel ? 0 : 1;
         for (int n = 1; n <= (full ? ini::ListSlots : 0); ++n)
             setServer(ini::listKey(n), u"http://h%1/tv"_s.arg(n));
         setServer(ini::listKey(2), u"http://old/tv"_s);
@@ -129,7 +121,7 @@ private slots:
         SettingDialogHooks hooks;
         hooks.runInit = [&] {
             const frmSetting* const dialog = loadedSettingDialog();
-            QVERIFY(dialog && dialog->isHidden() && shared().SettingOpen);
+            QVERIFY(dialog && dialog->isHidden());
             QCOMPARE(server(ini::URL), url);
             ++initRuns;
         };
@@ -152,7 +144,7 @@ private slots:
         openSettingDialog(hooks);
 
         QCOMPARE(initRuns, inits);
-        QVERIFY(!shared().SettingOpen);
+        QVERIFY(!loadedSettingDialog());
         QCOMPARE(server(ini::URL), url);
         QCOMPARE(server(ini::listKey(1)), firstSlot);
         QCOMPARE(server(ini::listKey(2)), u"http://old/tv"_s);
@@ -204,12 +196,15 @@ private slots:
             });
         };
         SettingDialogHooks hooks;
+        bool choosing = false; // as the main window's Init does it
         hooks.runInit = [&] {
+            if (choosing)
+                return;
             ++inits;
-            shared().ChoosingServer = true;
+            choosing = true;
             clickOk({});
             openSettingDialog(hooks); // shown again while the first is still loaded
-            QVERIFY(!shared().SettingOpen && !loadedSettingDialog());
+            QVERIFY(!loadedSettingDialog());
         };
         clickOk(u"http://nested"_s);
         openSettingDialog(hooks);
@@ -260,7 +255,6 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, shown);
         QFETCH(QString, macAfter);
-        shared().DetailURL = url;
         setServer(ini::Address, u"stored"_s);
         setServer(ini::Mac, mac);
         setServer(ini::macKey(1), firstFound);
@@ -271,7 +265,7 @@ private slots:
                 dialog.txtMac[i]->setText(typed.at(i));
             (typed.isEmpty() ? dialog.Command1 : dialog.Command2)->click();
         }));
-        openDetailsDialog({});
+        openDetailsDialog(url);
         QCOMPARE(server(ini::Address), typed.isEmpty() ? u"stored"_s : address);
         QCOMPARE(server(ini::Mac), macAfter);
         QVERIFY(m_events.isEmpty());
@@ -315,17 +309,15 @@ private slots:
         QFETCH(bool, probeOn);
         QFETCH(QString, shown);
         QFETCH(QStringList, events);
-        shared().LastProbeON = probeOn;
-        shared().DetailURL = u"http://tv/tv"_s;
         ui::setModalHandler(driving<frmMac>([&](frmMac& dialog) {
             m_events.append(u"shown"_s);
             QCOMPARE(boxes(dialog), shown);
         }));
-        openDetailsDialog([&](const QString& url) {
-            m_events.append(u"lookup "_s + url);
-            setServer(ini::macKey(1), u"00-11-22-33-44-55"_s);
-            return true;
-        });
+        openDetailsDialog(u"http://tv/tv"_s, {probeOn, [&](const QString& url) {
+                                                  m_events.append(u"lookup "_s + url);
+                                                  setServer(ini::macKey(1), u"00-11-22-33-44-55"_s);
+                                                  return true;
+                                              }});
         QCOMPARE(m_events, events);
     }
 };

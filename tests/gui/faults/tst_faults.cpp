@@ -194,7 +194,7 @@ void FaultsTest::fault() {
         elapsed = heartbeat.watch([&] { loaded = window.Form_Load(); });
     } else {
         QVERIFY(window.Form_Load());
-        QCOMPARE(shared().ServerON, stage != Monitor);
+        QCOMPARE(window.serverState().serverOn(), stage != Monitor);
         server->setFault(mode);
         if (stage == OffRequest) {
             elapsed = heartbeat.watch([&] { window.option2()->click(); });
@@ -218,8 +218,8 @@ void FaultsTest::fault() {
     // A blinking lamp after OFF leaves the belief to the monitor.
     const bool blinking = stage == OffRequest && status == AuthFailed;
     const bool lit = stage == Mac ? messages.isEmpty() : blinking || status == On;
-    QCOMPARE(shared().ServerON, lit);
-    QCOMPARE(shared().LampBlink, blinking);
+    QCOMPARE(window.serverState().serverOn(), lit);
+    QCOMPARE(window.serverState().blinking(), blinking);
     QCOMPARE(window.lampTimer().isActive(), blinking);
     if (!blinking)
         QCOMPARE(window.lampColour(), lit ? frmMain::Green : frmMain::White);
@@ -278,7 +278,7 @@ void FaultsTest::hugePageCapped() {
 
     // The monitor meets the same page again; nothing piles up.
     window.periodicTimer().stop();
-    shared().ServerON = false;
+    window.Lamp_OFF(); // believed off: the monitor probes the page
     Heartbeat heartbeat(window);
     heartbeat.watch([&] { window.timPeriodic_Timer(); });
     QCOMPARE(responseText(window), shown);

@@ -3,7 +3,6 @@
 // Shared set-up for tests that drive the real main window offscreen: a settings file in a
 // temporary folder, waits scaled down, and the seams answered by the test (message boxes are
 // recorded, modal dialogs are driven by a script, program end is recorded).
-#include "common/shared_state.h"
 #include "common/timing.h"
 #include "common/ui/seams.h"
 #include "dialogs/frmsetting.h"
@@ -33,7 +32,6 @@ struct GuiHarness {
 
     explicit GuiHarness(double timeScale = 0.01) {
         pelorin::timing::setScale(timeScale);
-        pelorin::resetShared();
         pelorin::setSettingsFilePath(dir.filePath(QStringLiteral("setting.ini")));
         pelorin::ui::setMessageHandler([this](pelorin::MessageIcon icon, const QString& text) {
             messages.append({icon, text});

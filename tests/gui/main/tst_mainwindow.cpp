@@ -64,7 +64,7 @@ void MainWindowTest::firstStartAsksForServer() {
     QCOMPARE(window.lampColour(), frmMain::Green);
     QCOMPARE(window.statusText(), QStringLiteral("サーバー:ON"));
     QVERIFY(window.option1()->isChecked() && window.option1()->isEnabled());
-    QVERIFY(shared().ServerON);
+    QVERIFY(window.serverState().serverOn());
     QVERIFY(!window.SuppressClick);
     QVERIFY(window.periodicTimer().isActive());
     QVERIFY(window.isVisible());
@@ -141,8 +141,8 @@ void MainWindowTest::startsWithServerOff() {
     QCOMPARE(window.lampColour(), frmMain::White);
     QCOMPARE(window.statusText(), QStringLiteral("サーバー:OFF"));
     QVERIFY(window.option2()->isChecked());
-    QVERIFY(!shared().ServerON);
-    QCOMPARE(shared().LampState, short(3));
+    QVERIFY(!window.serverState().serverOn());
+    QCOMPARE(window.serverState().face(), LampFace::Off);
     QVERIFY(server->requests().isEmpty()); // nothing asked of a sleeping server, no hibern.asp
 }
 
@@ -168,7 +168,7 @@ void MainWindowTest::wrongUrlCorrected() {
     QCOMPARE(harness.messageTexts(),
              QStringList{QStringLiteral("URLが間違っているようです。確認してください。")});
     QCOMPARE(window.lampColour(), frmMain::Green);
-    QVERIFY(shared().ServerON);
+    QVERIFY(window.serverState().serverOn());
     QCOMPARE(harness.programEnds, 0);
 }
 
@@ -205,7 +205,7 @@ void MainWindowTest::unexpectedPageReopensSettings() {
     QVERIFY(harness.messages.first().second.size() > 60); // the server's answer follows
     QCOMPARE(harness.dialogsOpened, QStringList{QStringLiteral("pelorin::frmSetting")});
     QCOMPARE(window.lampColour(), frmMain::White);
-    QVERIFY(!shared().ServerON);
+    QVERIFY(!window.serverState().serverOn());
     QCOMPARE(harness.programEnds, 0);
 }
 
@@ -228,18 +228,12 @@ void MainWindowTest::severalUrlsAskForChoice() {
     const auto server = GuiHarness::startServer();
     WriteIni(ini::Server, ini::URL, QStringLiteral("http://127.0.0.1:1/old"));
     WriteIni(ini::Server, ini::listKey(57), server->url());
-    bool choosing = false;
-    harness.dialogScript.push_back([&](QDialog& dialog) {
-        choosing = shared().ChoosingServer;
-        GuiHarness::chooseServer(server->url())(dialog);
-    });
+    harness.dialogScript.push_back(GuiHarness::chooseServer(server->url()));
     frmMain window;
     QVERIFY(window.Form_Load());
     QCOMPARE(
         harness.messageTexts(),
         QStringList{QStringLiteral("2件以上のURLが登録されています。接続先を選択してください。")});
-    QVERIFY(choosing);
-    QVERIFY(!shared().ChoosingServer);
     QCOMPARE(harness.dialogsOpened.size(), 1);
     QCOMPARE(ReadIni(ini::Server, ini::URL), server->url());
     QCOMPARE(window.lampColour(), frmMain::Green);
@@ -350,19 +344,19 @@ void MainWindowTest::lampBlinksAndSettles() {
     QCOMPARE(window.lampColour(), frmMain::Green);
     QCOMPARE(window.floatingButton()->face(), KeyFace::OnRaised);
     window.Lamp_BLINK();
-    QVERIFY(shared().LampBlink);
+    QVERIFY(window.serverState().blinking());
     QCOMPARE(window.floatingButton()->pointer(), KeyPointer::Hourglass);
     QCOMPARE(window.lampColour(), frmMain::Green); // unchanged until the first tick
     window.timLamp_Timer();
     QCOMPARE(window.lampColour(), frmMain::White); // from the lit lamp: white first
-    QCOMPARE(shared().LampState, short(1));
+    QCOMPARE(window.serverState().face(), LampFace::On);
     window.timLamp_Timer();
     QCOMPARE(window.lampColour(), frmMain::Red);
-    QCOMPARE(shared().LampState, short(3));
+    QCOMPARE(window.serverState().face(), LampFace::Off);
     QCOMPARE(window.floatingButton()->face(), KeyFace::OffRaised);
     window.Lamp_OFF();
     QVERIFY(!window.lampTimer().isActive());
-    QVERIFY(!shared().LampBlink);
+    QVERIFY(!window.serverState().blinking());
     QCOMPARE(window.lampColour(), frmMain::White);
     QVERIFY(window.option2()->isChecked());
     QCOMPARE(window.floatingButton()->pointer(), KeyPointer::Default);
@@ -382,7 +376,7 @@ void MainWindowTest::monitorFollowsServer() {
     WriteIni(ini::Server, ini::Password, QStringLiteral("pw"));
     frmMain window;
     QVERIFY(window.Form_Load());
-    QVERIFY(shared().ServerON);
+    QVERIFY(window.serverState().serverOn());
     window.periodicTimer().stop();
     server->clearRecords();
 
@@ -396,7 +390,7 @@ void MainWindowTest::monitorFollowsServer() {
     window.timPeriodic_Timer();
     QCOMPARE(window.lampColour(), frmMain::White);
     QCOMPARE(window.statusText(), QStringLiteral("サーバー:OFF"));
-    QVERIFY(!shared().ServerON);
+    QVERIFY(!window.serverState().serverOn());
 
     // Believed off and still off: only the probe's own text changes.
     window.timPeriodic_Timer();
@@ -408,11 +402,11 @@ void MainWindowTest::monitorFollowsServer() {
     window.timPeriodic_Timer();
     QCOMPARE(window.lampColour(), frmMain::Green);
     QVERIFY(window.option1()->isChecked());
-    QVERIFY(shared().ServerON);
+    QVERIFY(window.serverState().serverOn());
     QVERIFY(server->datagrams().isEmpty());
 
     // A refused password reads as off, without a message.
-    shared().ServerON = false;
+    window.Lamp_OFF(); // believed off: the monitor probes the page
     WriteIni(ini::Server, ini::Password, QStringLiteral("changed"));
     window.timPeriodic_Timer();
     QCOMPARE(window.statusText(), QStringLiteral("サーバー:OFF"));

@@ -93,7 +93,7 @@ void PowerButtonsTest::onWakesServer() {
     scene.window->option1()->click();
     QCOMPARE(scene.window->lampColour(), frmMain::Green);
     QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
-    QVERIFY(shared().ServerON);
+    QVERIFY(scene.window->serverState().serverOn());
     QVERIFY(scene.window->periodicTimer().isActive());
     const auto datagrams = scene.server->datagrams();
     QCOMPARE(datagrams.size(), 6);
@@ -145,7 +145,7 @@ void PowerButtonsTest::offHibernates() {
     QCOMPARE(scene.window->lampColour(), frmMain::White);
     QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:OFF"));
     QVERIFY(!scene.server->isOn());
-    QVERIFY(!shared().ServerON);
+    QVERIFY(!scene.window->serverState().serverOn());
     QVERIFY(scene.harness.messages.isEmpty());
     QVERIFY(scene.window->periodicTimer().isActive());
 }
@@ -205,7 +205,7 @@ void PowerButtonsTest::floatingButtonClickSwitches() {
     QTest::mouseClick(button->picture1(), Qt::LeftButton, {}, QPoint(10, 10));
     QVERIFY(!scene.server->isOn());
     QCOMPARE(button->face(), KeyFace::OffRaised);
-    QCOMPARE(shared().LampState, short(3));
+    QCOMPARE(scene.window->serverState().face(), LampFace::Off);
     QCOMPARE(button->pointer(), KeyPointer::Default);
 }
 

@@ -2,7 +2,6 @@
 // program icon, and no text cut off by the faces this system really has.
 #include "about/frmabout.h"
 #include "button/frmdesign.h"
-#include "common/shared_state.h"
 #include "common/ui/application.h"
 #include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
@@ -45,7 +44,7 @@ std::unique_ptr<QWidget> settingDialog() {
 }
 
 std::unique_ptr<QWidget> detailsDialog() {
-    auto dialog = std::make_unique<frmMac>(MacLookup{});
+    auto dialog = std::make_unique<frmMac>(QString(), MacLookup{});
     dialog->Form_Load();
     return dialog;
 }
@@ -132,7 +131,6 @@ private slots:
     void everyWindow() {
         QFETCH(WindowFactory, make);
         QFETCH(QString, title);
-        resetShared();
         const std::unique_ptr<QWidget> window = make();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));

@@ -1,4 +1,4 @@
-#include "dialogs/urltidy.h"
+#include "rules/urltidy.h"
 
 namespace pelorin {
 

@@ -1,4 +1,4 @@
-#include "serverlink/probe.h"
+#include "rules/status.h"
 
 namespace pelorin {
 
