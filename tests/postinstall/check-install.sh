@@ -88,48 +88,60 @@ done
 grep -q "<release version=\"$version\"" "$stage/share/metainfo/$app_id.metainfo.xml" ||
     fail "the AppStream metadata do not name release $version"
 
-echo "== settings file of an installed copy"
+echo "== where the settings live"
+# An installed copy (programs in <prefix>/bin beside <prefix>/share/pelorin) keeps its settings per
+# user and never writes beside its executable; a portable copy keeps them beside it.
 home="$work/home"
 mkdir -p "$home"
 cp "$probe" "$stage/bin/settingsprobe"
-run_probe() {
-    env -u XDG_CONFIG_HOME HOME="$home" QT_QPA_PLATFORM=offscreen "$@" "$stage/bin/settingsprobe" 2>/dev/null
+portable="$work/portable"
+mkdir -p "$portable"
+cp "$probe" "$portable/settingsprobe"
+as_user=()
+if [ "$(id -u)" -eq 0 ] && setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    chmod 755 "$work" "$stage" "$stage/bin" "$portable"
+    chmod 777 "$home"
+fi
+run_as() { # run_as USER-PREFIX... -- PROGRAM ARGS...
+    local prefix=()
+    while [ "$1" != -- ]; do prefix+=("$1"); shift; done
+    shift
+    env -u XDG_CONFIG_HOME HOME="$home" QT_QPA_PLATFORM=offscreen "${prefix[@]}" "$@" 2>/dev/null
 }
-expect_settings() {
-    local expected="$1" why="$2" actual
-    shift 2
-    actual="$(run_probe "$@")"
+expect_settings() { # expect_settings EXPECTED WHY PROGRAM [USER-PREFIX...]
+    local expected=$1 why=$2 program=$3 actual
+    shift 3
+    actual=$(run_as "$@" -- "$program")
     [ "$actual" = "$expected" ] || fail "$why: settings at '$actual', expected '$expected'"
     echo "ok: $why"
 }
-# As its owner may write there, the folder counts as a portable copy.
-expect_settings "$stage/bin/setting.ini" "a writable program folder keeps the settings"
-
-# A user who may not write into the program folder (as in /usr/bin) gets the per-user folder.
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-    if setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
-        as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-        chmod 755 "$work" "$stage" "$stage/bin"
-        chmod 777 "$home"
-    fi
-else
-    chmod a-w "$stage/bin"
-    as_user=(env)
-fi
+per_user="$home/.config/Pelorin/setting.ini"
+expect_settings "$per_user" "an installed copy keeps the settings per user" "$stage/bin/settingsprobe"
+actual=$(XDG_CONFIG_HOME="$work/xdg" HOME="$home" QT_QPA_PLATFORM=offscreen \
+    "$stage/bin/settingsprobe" 2>/dev/null)
+[ "$actual" = "$work/xdg/Pelorin/setting.ini" ] || fail "XDG_CONFIG_HOME is not followed: $actual"
+expect_settings "$portable/setting.ini" "a portable copy keeps them beside itself" \
+    "$portable/settingsprobe"
+touch "$stage/bin/setting.ini" # left there by an older version
+expect_settings "$per_user" "a settings file beside an installed copy is not used" \
+    "$stage/bin/settingsprobe"
+rm "$stage/bin/setting.ini"
 if [ ${#as_user[@]} -gt 0 ]; then
-    expect_settings "$home/.config/Pelorin/setting.ini" \
-        "a read-only program folder sends the settings to the user's folder" "${as_user[@]}"
-    chmod u+w "$stage/bin"
-    touch "$stage/bin/setting.ini"
-    chmod 644 "$stage/bin/setting.ini"
-    [ "$(id -u)" -eq 0 ] || chmod a-w "$stage/bin"
-    expect_settings "$stage/bin/setting.ini" \
-        "a settings file beside the programs is used even where it cannot be written" "${as_user[@]}"
-    chmod u+w "$stage/bin"
+    expect_settings "$per_user" "an installed copy, as another user" "$stage/bin/settingsprobe" \
+        "${as_user[@]}"
+    expect_settings "$portable/setting.ini" "a portable copy, as another user" \
+        "$portable/settingsprobe" "${as_user[@]}"
 else
-    echo "note: cannot run as another user here; the read-only folder case is not checked"
+    echo "note: cannot run as another user here; the other-user cases are not checked"
 fi
+# The first write makes the per-user folder for its owner alone; nothing lands in bin/.
+run_as -- "$stage/bin/pelorinctl" config set Form Show Form >/dev/null ||
+    fail "pelorinctl of the installed copy cannot store a setting"
+[ "$(stat -c %a "$home/.config/Pelorin")" = 700 ] || fail "the settings folder is not 0700"
+[ "$(stat -c %a "$per_user")" = 600 ] || fail "the settings file is not 0600"
+[ ! -e "$stage/bin/setting.ini" ] || fail "an installed copy wrote beside its executable"
+echo "ok: the settings folder is 0700, the file 0600, nothing beside the programs"
 
 echo "== Debian package"
 if ! have dpkg-deb dpkg; then
