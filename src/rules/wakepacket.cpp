@@ -2,6 +2,7 @@
 
 #include "rules/macaddr.h"
 
+#include <QHostAddress>
 #include <QStringList>
 
 namespace pelorin {
@@ -45,7 +46,7 @@ QString wakeDestination(const QString& address) {
         const qsizetype close = address.indexOf(u']');
         return close > 0 ? address.mid(1, close - 1) : QString();
     }
-    if (address.count(u':') > 1) // "host:port" has one colon, an IPv6 address more
+    if (QHostAddress(address).protocol() == QAbstractSocket::IPv6Protocol)
         return address;
     const QString host = address.section(u':', 0, 0);
     if (!isNumericAddress(host) || host.count(u'.') < 3)

@@ -53,8 +53,10 @@ void checkBuiltUrl(FuzzedDataProvider& input) {
     const QString host = fuzz::field(input, 64);
     const QString portText = fuzz::field(input, 8);
     const QString path = fuzz::rest(input);
-    // Host names and IPv4 addresses; the bracketed IPv6 form has its own unit tests.
-    if (!plainPart(scheme, u":/") || !plainPart(host, u":/[") || portText.contains(u'/'))
+    // Host names and IPv4 addresses (never holding the "@" that ends a user name and password);
+    // the bracketed IPv6 form has its own unit tests.
+    if (!plainPart(scheme, u":/") || !plainPart(host, u":/[@") || portText.contains(u'/') ||
+        portText.contains(u'@'))
         return;
     const bool withPort = !portText.isEmpty();
     const QString authority = withPort ? host + u':' + portText : host;
