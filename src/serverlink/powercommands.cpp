@@ -8,17 +8,6 @@ namespace pelorin {
 
 namespace {
 
-const QString NoMacMessage =
-    QStringLiteral("MACアドレスが登録されていないため、現在の状態では電源を入れることはできません。"
-                   "\r\n"
-                   "MACアドレスがわかっている場合は直接指定してから再実行してください。");
-const QString EncoderMessage =
-    QStringLiteral("電源を休止状態にできませんでした。エンコーダが動作中の可能性があります。"
-                   "\r\n"
-                   "エンコードを停止してから再試行してください。");
-const QString NoAnswerMessage =
-    QStringLiteral("応答がありません。すでに休止状態の可能性があります。");
-
 // Marks a command as running for exactly as long as it runs, whichever way it ends.
 class RunningFlag {
 public:
@@ -43,7 +32,7 @@ PowerCommands::Result PowerCommands::switchOn() {
     // A text of the right length whose groups are not hexadecimal would send a meaningless
     // packet; it is as unusable as a missing address.
     if (!isUsableMacText(mac)) {
-        m_view.showMessage(MessageIcon::Exclamation, NoMacMessage);
+        m_view.showMessage(MessageIcon::Exclamation, message_text::NoMac);
         m_view.showStatus(status_text::ServerOff);
         m_view.detailsNeeded(url);
         Result result;
@@ -95,7 +84,7 @@ PowerCommands::Result PowerCommands::switchOff() {
     // Any answer to the hibernate request counts; only no answer at all is a failure.
     if (!m_link.fetchPage(request).ok) {
         m_view.showLamp(LinkView::Lamp::Off);
-        m_view.showMessage(MessageIcon::Information, NoAnswerMessage);
+        m_view.showMessage(MessageIcon::Information, message_text::NoAnswer);
         m_view.showStatus(status_text::ServerOff);
         Result result;
         result.end = End::NoAnswer;
@@ -124,7 +113,7 @@ PowerCommands::Result PowerCommands::confirmAsleep() {
     if (result.lastStatus == StatusWord::On) {
         m_view.showLamp(LinkView::Lamp::On);
         m_view.showStatus(status_text::ServerOn);
-        m_view.showMessage(MessageIcon::Information, EncoderMessage);
+        m_view.showMessage(MessageIcon::Information, message_text::EncoderBusy);
         result.end = End::StillOn;
         return result;
     }

@@ -67,9 +67,7 @@ StatusWord ServerLink::probe(const QString& url) {
 std::optional<MacItems> ServerLink::fetchMacItems(const QString& url) {
     const HttpClient::Result answer = fetchPage(pageAddress(url, QStringLiteral("GetMacAddr.asp")));
     if (!answer.ok) {
-        m_view.showMessage(MessageIcon::Information,
-                           QStringLiteral("サーバーに接続するときにタイムアウトになりました。"
-                                          "MACアドレスの自動取得はできませんでした。"));
+        m_view.showMessage(MessageIcon::Information, message_text::MacTimeout);
         return std::nullopt;
     }
     return parseMacItems(m_responseText);
