@@ -1,13 +1,10 @@
 #include "cli/cmdline.h"
 
-#include "settings/settings.h"
+#include "cli/texts.h"
+#include "common/timing.h"
 #include "settings/settingskeys.h"
 
-#include <QJsonDocument>
-
 #include <algorithm>
-
-#include <cstdio>
 
 namespace pelorin::cli {
 
@@ -15,13 +12,24 @@ namespace {
 
 constexpr int MaxRepetitions = 100;
 
-// Qt writes the executable's path into the usage line; users type "pelorinctl COMMAND".
-QString helpText(const QCommandLineParser& parser, const QString& command) {
-    QString text = parser.helpText();
-    const qsizetype options = text.indexOf(QLatin1String(" [options]"));
-    if (options > 0)
-        text.replace(0, options, QStringLiteral("Usage: pelorinctl ") + command);
-    return text;
+// Letters added, dropped, changed or swapped with their neighbour, letter case aside.
+qsizetype editDistance(const QString& a, const QString& b) {
+    const QString x = a.toLower();
+    const QString y = b.toLower();
+    QList<QList<qsizetype>> d(x.size() + 1, QList<qsizetype>(y.size() + 1));
+    for (qsizetype i = 0; i <= x.size(); ++i)
+        d[i][0] = i;
+    for (qsizetype j = 0; j <= y.size(); ++j)
+        d[0][j] = j;
+    for (qsizetype i = 1; i <= x.size(); ++i) {
+        for (qsizetype j = 1; j <= y.size(); ++j) {
+            const qsizetype change = x[i - 1] == y[j - 1] ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
+            if (i > 1 && j > 1 && x[i - 1] == y[j - 2] && x[i - 2] == y[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[x.size()][y.size()];
 }
 
 std::optional<QList<quint16>> parsePorts(const QString& text) {
@@ -37,94 +45,123 @@ std::optional<QList<quint16>> parsePorts(const QString& text) {
 
 } // namespace
 
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-void printJson(const QJsonObject& object) {
-    // Qt escapes the C0 controls in strings but writes DEL and the C1 controls as they are. In
-    // UTF-8 they are the byte 0x7F and the pairs C2 80 ... C2 9F, which stand for nothing else.
-    const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact);
-    QByteArray safe;
-    safe.reserve(json.size());
-    for (qsizetype i = 0; i < json.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(json.at(i));
-        const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json.at(i + 1)) : 0;
-        if (byte == 0x7F) {
-            safe += "\\u007f";
-        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-            safe += "\\u00" + QByteArray::number(next, 16);
-            ++i;
-        } else {
-            safe += char(byte);
-        }
+QStringList closestNames(const QString& typed, const QStringList& candidates) {
+    // A slip or two, fewer in a short word: a single letter is close to nothing.
+    const qsizetype allowed = typed.size() <= 1 ? 0 : typed.size() <= 4 ? 1 : 2;
+    qsizetype best = allowed;
+    QStringList closest;
+    for (const QString& candidate : candidates) {
+        const qsizetype distance = editDistance(typed, candidate);
+        if (distance > best || closest.contains(candidate))
+            continue;
+        if (distance < best && !closest.isEmpty())
+            closest.clear();
+        best = distance;
+        closest.append(candidate);
     }
-    out() << safe << Qt::endl;
-}
-
-QString escapedControls(const QString& text) {
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t code = c.unicode();
-        if (code < 0x20 || code == 0x7F)
-            shown +=
-                QStringLiteral("\\x") + QString::number(code, 16).toUpper().rightJustified(2, u'0');
-        else if (code >= 0x80 && code <= 0x9F)
-            shown += QStringLiteral("\\u00") + QString::number(code, 16).toUpper();
-        else
-            shown += c;
+    if (!closest.isEmpty() || typed.size() < 2)
+        return closest;
+    for (const QString& candidate : candidates) {
+        if (candidate.startsWith(typed, Qt::CaseInsensitive) && !closest.contains(candidate))
+            closest.append(candidate);
     }
-    return shown;
+    return closest;
 }
 
-void printError(const QString& message) {
-    QTextStream(stderr) << "pelorinctl: " << escapedControls(message) << Qt::endl;
+QString dashed(const QString& optionName) {
+    return (optionName.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + optionName;
 }
 
-std::optional<int> parseCommand(QCommandLineParser& parser, const CommandSyntax& syntax,
-                                const QStringList& args, Options& options) {
+QStringList dashed(const QStringList& optionNames) {
+    QStringList names;
+    for (const QString& name : optionNames)
+        names.append(dashed(name));
+    return names;
+}
+
+bool jsonAsked(const QStringList& args) {
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--"))
+            break;
+        if (arg == QLatin1String("--json") || arg == QLatin1String("-json"))
+            return true;
+    }
+    return false;
+}
+
+CommandLine::CommandLine(QString command, const QString& description)
+    : m_command(std::move(command)) {
+    m_parser.setApplicationDescription(description);
+    // "-json" as well as "--json"; single letters stay short options.
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+}
+
+void CommandLine::addOption(const QCommandLineOption& option) {
+    m_parser.addOption(option);
+    m_optionNames += option.names();
+}
+
+void CommandLine::addPositional(const QString& name, const QString& description,
+                                const QString& syntax) {
+    m_parser.addPositionalArgument(name, description, syntax);
+}
+
+std::optional<int> CommandLine::parse(const QStringList& args, Context& context,
+                                      qsizetype minPositional, qsizetype maxPositional) {
     // Qt's own help option would also offer --help-all, which lists options no command has.
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Shows this help."));
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("Prints the result as one JSON object."));
+                                  text::optionHelp());
+    const QCommandLineOption json(QStringLiteral("json"), text::optionJson());
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("No progress lines on standard error."));
-    parser.addOptions({json, quiet, help});
-    if (!parser.parse(QStringList{QStringLiteral("pelorinctl")} + args)) {
-        printError(parser.errorText());
-        return UsageError;
+                                   text::optionQuiet());
+    addOption(json);
+    addOption(quiet);
+    addOption(help);
+    const bool parsed = m_parser.parse(QStringList{QStringLiteral("pelorinctl")} + args);
+    // Known as soon as it is there, so that even a mistake is answered in JSON.
+    context.options.json = context.options.json || jsonAsked(args);
+    if (!parsed) {
+        const QStringList unknown = m_parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return usageError(context, m_parser.errorText());
+        const QString& typed = unknown.constFirst();
+        return usageError(context,
+                          text::withSuggestion(text::unknownCommandOption(dashed(typed), m_command),
+                                               dashed(closestNames(typed, m_optionNames))));
     }
-    if (parser.isSet(help)) {
-        out() << helpText(parser, syntax.name) << Qt::flush;
+    if (m_parser.isSet(help)) {
+        context.out << helpText() << Qt::flush;
         return Success;
     }
-    options.json = options.json || parser.isSet(json);
-    options.quiet = options.quiet || parser.isSet(quiet);
-    const qsizetype count = parser.positionalArguments().size();
-    if (count < syntax.minPositional || count > syntax.maxPositional) {
-        printError(
-            QStringLiteral("wrong number of arguments; see pelorinctl %1 --help").arg(syntax.name));
-        return UsageError;
-    }
+    context.options.json = context.options.json || m_parser.isSet(json);
+    context.options.quiet = context.options.quiet || m_parser.isSet(quiet);
+    const qsizetype count = positional().size();
+    if (count < minPositional || count > maxPositional)
+        return usageError(context, text::wrongArgumentCount(m_command));
     return std::nullopt;
 }
 
-std::optional<QString> checkedServerUrl(const QString& given) {
-    const QString url = given.isEmpty() ? ReadIni(ini::Server, ini::URL) : given;
-    if (url.isEmpty()) {
-        printError(QStringLiteral("no server URL: give one, or store it with "
-                                  "pelorinctl config set Server URL http://HOST/tv"));
-        return std::nullopt;
-    }
+int CommandLine::usageError(const Context& context, const QString& message) const {
+    return context.fail(UsageError, message, text::seeCommandHelp(m_command));
+}
+
+QString CommandLine::helpText() const {
+    // Qt writes the executable's path into the usage line; users type "pelorinctl COMMAND".
+    QString text = m_parser.helpText();
+    const qsizetype options = text.indexOf(QLatin1String(" [options]"));
+    if (options > 0)
+        text.replace(0, options, QStringLiteral("Usage: pelorinctl ") + m_command);
+    return text;
+}
+
+CheckedUrl checkedServerUrl(const Settings& settings, const QString& given) {
+    const QString url = given.isEmpty() ? settings.url() : given;
+    if (url.isEmpty())
+        return {{}, text::noServerUrl()};
     const QString problem = settingValueProblem({ini::Server, ini::URL}, url);
-    if (!problem.isEmpty()) {
-        printError(problem);
-        return std::nullopt;
-    }
-    return url;
+    if (!problem.isEmpty())
+        return {{}, problem};
+    return {url, {}};
 }
 
 QString serverStateName(StatusWord word) {
@@ -151,68 +188,45 @@ std::optional<int> boundedNumber(const QString& text, int min, int max) {
     return value;
 }
 
-WakeFlags addWakeFlags(QCommandLineParser& parser) {
+QString scaledSeconds(int milliseconds) {
+    return QString::number(timing::scaled(milliseconds) / 1000.0, 'g', 4);
+}
+
+WakeFlags addWakeFlags(CommandLine& line) {
     WakeFlags flags{
-        QCommandLineOption(QStringLiteral("ports"),
-                           QStringLiteral("UDP ports, comma-separated (default: 2304,9)."),
-                           QStringLiteral("P1,P2")),
-        QCommandLineOption(QStringLiteral("count"),
-                           QStringLiteral("Rounds of datagrams to every port (default: 3)."),
-                           QStringLiteral("N")),
-        QCommandLineOption(QStringLiteral("secureon"),
-                           QStringLiteral("SecureOn password appended to the packet."),
+        QCommandLineOption(QStringLiteral("ports"), text::optionPorts(), QStringLiteral("P1,P2")),
+        QCommandLineOption(QStringLiteral("count"), text::optionCount(), QStringLiteral("N")),
+        QCommandLineOption(QStringLiteral("secureon"), text::optionSecureOn(),
                            QStringLiteral("XX-XX-XX-XX-XX-XX")),
     };
-    parser.addOptions({flags.ports, flags.count, flags.secureOn});
+    line.addOption(flags.ports);
+    line.addOption(flags.count);
+    line.addOption(flags.secureOn);
     return flags;
 }
 
-std::optional<WakeOptions> wakeOptionsFrom(const QCommandLineParser& parser,
-                                           const WakeFlags& flags) {
-    WakeOptions wake;
-    if (parser.isSet(flags.ports)) {
-        const auto ports = parsePorts(parser.value(flags.ports));
-        if (!ports) {
-            printError(QStringLiteral("ports are numbers from 1 to 65535: %1")
-                           .arg(parser.value(flags.ports)));
-            return std::nullopt;
-        }
+CheckedWakeOptions wakeOptionsFrom(const CommandLine& line, const WakeFlags& flags) {
+    CheckedWakeOptions checked;
+    WakeOptions& wake = checked.options;
+    if (line.isSet(flags.ports)) {
+        const auto ports = parsePorts(line.value(flags.ports));
+        if (!ports)
+            return {wake, text::badPorts(line.value(flags.ports))};
         wake.ports = *ports;
     }
-    if (parser.isSet(flags.count)) {
-        const auto count = boundedNumber(parser.value(flags.count), 1, MaxRepetitions);
-        if (!count) {
-            printError(QStringLiteral("--count is a number from 1 to %1: %2")
-                           .arg(MaxRepetitions)
-                           .arg(parser.value(flags.count)));
-            return std::nullopt;
-        }
+    if (line.isSet(flags.count)) {
+        const auto count = boundedNumber(line.value(flags.count), 1, MaxRepetitions);
+        if (!count)
+            return {wake, text::badCount(MaxRepetitions, line.value(flags.count))};
         wake.repetitions = *count;
     }
-    if (parser.isSet(flags.secureOn)) {
-        const auto password = parseSixHexGroups(parser.value(flags.secureOn));
-        if (!password) {
-            printError(QStringLiteral("a SecureOn password is six hexadecimal groups "
-                                      "(XX-XX-XX-XX-XX-XX): %1")
-                           .arg(parser.value(flags.secureOn)));
-            return std::nullopt;
-        }
+    if (line.isSet(flags.secureOn)) {
+        const auto password = parseSixHexGroups(line.value(flags.secureOn));
+        if (!password)
+            return {wake, text::badSecureOn(line.value(flags.secureOn))};
         wake.secureOn = *password;
     }
-    return wake;
-}
-
-std::variant<QString, int> parseUrlCommand(QCommandLineParser& parser, const QString& name,
-                                           const QStringList& args, Options& options) {
-    parser.addPositionalArgument(QStringLiteral("URL"),
-                                 QStringLiteral("server URL (default: the stored one)"),
-                                 QStringLiteral("[URL]"));
-    if (const auto done = parseCommand(parser, {name, 0, 1}, args, options))
-        return *done;
-    const auto url = checkedServerUrl(parser.positionalArguments().value(0));
-    if (!url)
-        return int(UsageError);
-    return *url;
+    return checked;
 }
 
 } // namespace pelorin::cli

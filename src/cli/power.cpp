@@ -1,10 +1,11 @@
 // The ON and OFF commands from the command line: the very PowerCommands the window runs, with
-// the outcome turned into an exit status and, on request, a JSON report.
+// the outcome turned into an exit status, the final state and, on request, a JSON report.
 #include "cli/cmdline.h"
 #include "cli/commands.h"
+#include "cli/texts.h"
 #include "cli/textview.h"
+#include "rules/serverurl.h"
 #include "serverlink/powercommands.h"
-#include "settings/settings.h"
 
 #include <QElapsedTimer>
 
@@ -18,111 +19,114 @@ struct Outcome {
     const char* name; // the reported outcome
     QString server;   // "on", "off" or "unknown" as far as the command found out
     Exit exit;
+    QString error; // why the server is not in the asked-for state; empty when it is
 };
 
 // How each way out of a command reads to a script. A refused or unexpected page is the URL's
 // or the credentials' fault (3), as for `status`. An OFF request nobody answered is decided by
 // the look taken after it: the window takes such a server to be asleep already, but a script
 // must not be told so unless the server reads OFF.
-Outcome outcomeOf(End end, StatusWord lastStatus) {
-    switch (end) {
+Outcome outcomeOf(const PowerCommands::Result& result) {
+    const StatusWord last = result.lastStatus;
+    switch (result.end) {
     case End::NoUsableMac:
-        return {"NoUsableMac", "unknown", UsageError};
+        return {"NoUsableMac", "unknown", UsageError, text::noUsableMac()};
     case End::ServerOn:
-        return {"ServerOn", "on", Success};
+        return {"ServerOn", "on", Success, {}};
     case End::ServerOff:
-        return {"ServerOff", "off", Success};
+        return {"ServerOff", "off", Success, {}};
     case End::ProbeProblem:
-        return {"ProbeProblem", "unknown", ServerProblem};
+        return {"ProbeProblem", "unknown", ServerProblem, text::probeProblem(last)};
     case End::NoAnswer:
-        return {"NoAnswer", serverStateName(lastStatus),
-                lastStatus == StatusWord::Off  ? Success
-                : lastStatus == StatusWord::On ? NotReached
-                                               : ServerProblem};
+        if (last == StatusWord::Off)
+            return {"NoAnswer", "off", Success, {}};
+        return {"NoAnswer", serverStateName(last),
+                last == StatusWord::On ? NotReached : ServerProblem,
+                text::unansweredHibernation(statusWordText(last))};
     case End::StillOn:
-        return {"StillOn", "on", NotReached};
+        return {"StillOn", "on", NotReached, text::stillOn(result.tries)};
     case End::StillRefused:
-        return {"StillRefused", "unknown", ServerProblem};
+        return {"StillRefused", "unknown", ServerProblem, text::stillRefused(result.tries)};
     case End::NeverWoke:
         break;
     }
-    return {"NeverWoke", "off", NotReached};
+    return {"NeverWoke", "off", NotReached, text::neverWoke(result.tries)};
 }
 
-// Prints the report (OFF wakes nothing, so its MAC is null) with the command's own `fields`,
-// and gives the exit status.
-int report(const PowerCommands::Result& result, const QElapsedTimer& clock, const Options& options,
-           const QJsonObject& fields = {}) {
-    const Outcome outcome = outcomeOf(result.end, result.lastStatus);
-    if (options.json) {
-        QJsonObject object{{"status", statusWordText(result.lastStatus)},
-                           {"server", outcome.server},
-                           {"mac", result.mac.isEmpty() ? QJsonValue() : QJsonValue(result.mac)},
-                           {"tries", result.tries},
-                           {"elapsed", static_cast<double>(clock.elapsed()) / 1000.0},
-                           {"outcome", QLatin1String(outcome.name)}};
-        for (auto field = fields.begin(); field != fields.end(); ++field)
-            object.insert(field.key(), field.value());
-        printJson(object);
-    }
-    if (result.end == End::NoUsableMac)
-        printError(QStringLiteral("no usable MAC address in Server/Mac or Server/Mac-1"));
-    if (result.end == End::NoAnswer && outcome.exit != Success)
-        printError(QStringLiteral("the hibernation request got no answer and the server reads %1")
-                       .arg(statusWordText(result.lastStatus)));
-    return outcome.exit;
+QJsonValue orNull(const QString& text) {
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
+// Prints the final state (when a probe found one) and the report with the command's own
+// `fields`, and gives the exit status.
+int report(const PowerCommands::Result& result, const QElapsedTimer& clock, const Context& context,
+           QJsonObject fields) {
+    const Outcome outcome = outcomeOf(result);
+    const bool probed = result.tries > 0;
+    if (probed && !context.options.json)
+        context.out << statusWordText(result.lastStatus) << Qt::endl;
+    fields.insert("url", urlForDisplay(context.settings.url()));
+    fields.insert("status", probed ? QJsonValue(statusWordText(result.lastStatus)) : QJsonValue());
+    fields.insert("server", outcome.server);
+    fields.insert("tries", result.tries);
+    fields.insert("elapsed", static_cast<double>(clock.elapsed()) / 1000.0);
+    fields.insert("outcome", QLatin1String(outcome.name));
+    return context.finish(outcome.exit, fields, outcome.error);
 }
 
 } // namespace
 
-int runOn(const QStringList& args, Options options) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Switches the TV server on: sends the Wake-on-LAN magic packet for Server/Mac (else "
-        "Mac-1) to the stored URL's host, then probes the server up to ten times until it "
-        "answers. Exit status 0 when it is on, 1 when it never answered, 2 without a usable "
-        "MAC address, 3 when the server refused the credentials or the URL."));
-    const WakeFlags flags = addWakeFlags(parser);
-    if (const auto done = parseCommand(parser, {QStringLiteral("on"), 0, 0}, args, options))
+int runOn(const QStringList& args, Context& context) {
+    CommandLine line(QStringLiteral("on"), text::describeOn());
+    const WakeFlags flags = addWakeFlags(line);
+    if (const auto done = line.parse(args, context, 0, 0))
         return *done;
-    const auto wake = wakeOptionsFrom(parser, flags);
-    if (!wake || !checkedServerUrl())
-        return UsageError;
+    const CheckedWakeOptions wake = wakeOptionsFrom(line, flags);
+    if (!wake.problem.isEmpty())
+        return context.fail(UsageError, wake.problem);
+    if (const CheckedUrl url = checkedServerUrl(context.settings); !url.problem.isEmpty())
+        return context.fail(UsageError, url.problem);
 
-    TextView view(options.quiet);
-    ServerLink link(programSettings(), view);
-    PowerCommands commands(link, programSettings(), view);
-    commands.setWakeOptions(*wake);
+    TextView view(context);
+    ServerLink link(context.settings, view);
+    PowerCommands commands(link, context.settings, view);
+    commands.setWakeOptions(wake.options);
     QElapsedTimer clock;
     clock.start();
-    return report(commands.switchOn(), clock, options);
+    const PowerCommands::Result result = commands.switchOn();
+    const bool woke = result.end != End::NoUsableMac;
+    const WakeReport& sent = result.wake;
+    if (woke && !sent.sent)
+        context.printError(text::packetNotSent(sent.destination, sent.error));
+    const QJsonObject packet{{"sent", sent.sent},
+                             {"destination", sent.destination},
+                             {"datagrams", sent.datagrams},
+                             {"error", orNull(sent.error)}};
+    return report(
+        result, clock, context,
+        {{"mac", orNull(result.mac)}, {"wake", woke ? QJsonValue(packet) : QJsonValue()}});
 }
 
-int runOff(const QStringList& args, Options options) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Switches the TV server off: requests its hibernation page, then probes the server up "
-        "to ten times until it stops answering; when the request gets no answer at all, probes "
-        "it once. Exit status 0 when it is off, 1 when it keeps running (an encoder may be "
-        "busy), 3 when the server refused the credentials or the URL."));
-    if (const auto done = parseCommand(parser, {QStringLiteral("off"), 0, 0}, args, options))
+int runOff(const QStringList& args, Context& context) {
+    CommandLine line(QStringLiteral("off"), text::describeOff());
+    if (const auto done = line.parse(args, context, 0, 0))
         return *done;
-    if (!checkedServerUrl())
-        return UsageError;
+    if (const CheckedUrl url = checkedServerUrl(context.settings); !url.problem.isEmpty())
+        return context.fail(UsageError, url.problem);
 
-    TextView view(options.quiet);
-    ServerLink link(programSettings(), view);
-    PowerCommands commands(link, programSettings(), view);
+    TextView view(context);
+    ServerLink link(context.settings, view);
+    PowerCommands commands(link, context.settings, view);
     QElapsedTimer clock;
     clock.start();
     PowerCommands::Result result = commands.switchOff();
     const bool answered = result.end != End::NoAnswer;
     if (!answered) {
         // The window has shown a sleeping server; what the command reports is what it sees now.
-        result.lastStatus = link.CheckStatus(programSettings().url());
+        result.lastStatus = link.CheckStatus(context.settings.url());
         result.tries = 1;
     }
-    return report(result, clock, options,
+    return report(result, clock, context,
                   {{"hibernate_request", answered ? "answered" : "unanswered"}});
 }
 

@@ -90,11 +90,10 @@ bool stdinIsTerminal() {
     return ::isatty(STDIN_FILENO) == 1;
 }
 
-std::optional<QString> readLineWithoutEcho(const QString& prompt) {
+std::optional<QString> readLineWithoutEcho(const QString& prompt, QTextStream& err) {
     const EchoOff echoOff;
     if (!echoOff.isActive())
         return std::nullopt;
-    QTextStream err(stderr);
     err << prompt << Qt::flush;
     const auto line = readRawLine();
     // The line break the user typed was not echoed either.

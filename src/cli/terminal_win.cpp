@@ -58,11 +58,10 @@ bool stdinIsTerminal() {
     return GetConsoleMode(standardInput(), &mode) != 0;
 }
 
-std::optional<QString> readLineWithoutEcho(const QString& prompt) {
+std::optional<QString> readLineWithoutEcho(const QString& prompt, QTextStream& err) {
     const EchoOff echoOff;
     if (!echoOff.isActive())
         return std::nullopt;
-    QTextStream err(stderr);
     err << prompt << Qt::flush;
     // The console hands out UTF-16 whatever its code page; the line ends with CR LF.
     QString line;

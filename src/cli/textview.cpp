@@ -1,27 +1,22 @@
 #include "cli/textview.h"
 
-#include <cstdio>
+#include "cli/texts.h"
 
 namespace pelorin::cli {
 
-TextView::TextView(bool quiet) : m_err(stderr), m_quiet(quiet) {}
-
 void TextView::showStatus(const QString& text) {
-    if (!m_quiet)
-        m_err << text << Qt::endl;
+    m_context.progress(text::fromWindow(text));
 }
 
 void TextView::showMessage(MessageIcon, const QString& text) {
-    // Messages join their lines with CR LF for message boxes; a terminal wants plain line feeds.
-    QString plain = text;
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    m_err << plain << Qt::endl;
+    const QString shown = text::fromWindow(text);
+    // A message box's lines are joined with CR LF; a terminal gets lines of its own.
+    for (const QString& line : shown.split(QLatin1String("\r\n"), Qt::SkipEmptyParts))
+        m_context.err << escapedControls(line) << Qt::endl;
 }
 
 void TextView::detailsNeeded(const QString&) {
-    m_err << "Set the server's MAC address with: pelorinctl config set Server Mac "
-             "XX-XX-XX-XX-XX-XX"
-          << Qt::endl;
+    m_context.err << text::storeMacHint() << Qt::endl;
 }
 
 } // namespace pelorin::cli

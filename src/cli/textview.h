@@ -1,16 +1,16 @@
 #pragma once
 
+#include "cli/context.h"
 #include "serverlink/linkview.h"
-
-#include <QTextStream>
 
 namespace pelorin::cli {
 
-// Shows on standard error what the window would show: status texts as progress lines and
-// messages as lines of their own. Standard output is left for results.
+// Shows on standard error, in pelorinctl's words, what the window would show: status texts as
+// progress lines (not with --quiet) and messages as lines of their own. Standard output is left
+// for results.
 class TextView final : public LinkView {
 public:
-    explicit TextView(bool quiet);
+    explicit TextView(const Context& context) : m_context(context) {}
 
     void showStatus(const QString& text) override;
     void showMessage(MessageIcon icon, const QString& text) override;
@@ -18,8 +18,7 @@ public:
     void detailsNeeded(const QString& serverUrl) override;
 
 private:
-    QTextStream m_err;
-    bool m_quiet;
+    const Context& m_context;
 };
 
 } // namespace pelorin::cli

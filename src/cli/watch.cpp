@@ -1,10 +1,12 @@
 // `pelorinctl watch`: the window's periodic monitor without the window. The same ServerMonitor
-// looks at the server every interval; a line is printed whenever what the window would show
-// (lamp and status text) changes.
+// looks at the server every interval; a line is printed whenever what the window's lamp would
+// show changes.
 #include "cli/cmdline.h"
 #include "cli/commands.h"
+#include "cli/texts.h"
 #include "common/quitsignals.h"
 #include "common/timing.h"
+#include "rules/serverurl.h"
 #include "serverlink/monitor.h"
 
 #include <QCoreApplication>
@@ -18,31 +20,22 @@ namespace {
 constexpr int DefaultIntervalSeconds = 15;
 constexpr int MaxIntervalSeconds = 24 * 3600;
 
-struct Shown {
-    bool lampOn = false; // the window starts with a dark lamp
-    QString status;
-    bool operator==(const Shown&) const = default;
-};
-
-// Keeps what the monitor would show instead of showing it; the lines come from Watch.
-class WatchView final : public LinkView {
+// Keeps the lamp the monitor would light instead of lighting it; the lines come from Watch.
+// The monitor's status texts follow the lamp (ON or OFF), and it shows no messages.
+class LampView final : public LinkView {
 public:
-    void showStatus(const QString& text) override { m_shown.status = text; }
-    void showMessage(MessageIcon, const QString& text) override {
-        // Messages join their lines with CR LF for message boxes; each is an error line here.
-        for (const QString& line : text.split(QLatin1String("\r\n")))
-            printError(line);
-    }
+    void showStatus(const QString&) override {}
+    void showMessage(MessageIcon, const QString&) override {}
     void showLamp(Lamp lamp) override {
         if (lamp != Lamp::Checking)
-            m_shown.lampOn = lamp == Lamp::On;
+            m_on = lamp == Lamp::On;
     }
     void detailsNeeded(const QString&) override {}
 
-    const Shown& shown() const { return m_shown; }
+    bool isOn() const { return m_on; }
 
 private:
-    Shown m_shown;
+    bool m_on = false; // the window starts with a dark lamp
 };
 
 QString timestamp() {
@@ -52,7 +45,7 @@ QString timestamp() {
 
 class Watch {
 public:
-    Watch(int intervalMs, bool json) : m_intervalMs(intervalMs), m_json(json) {
+    Watch(int intervalMs, const Context& context) : m_intervalMs(intervalMs), m_context(context) {
         m_timer.setSingleShot(true);
         QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { tick(); });
     }
@@ -66,13 +59,12 @@ public:
 private:
     // Like the window's monitor, the next look is one interval after this one has finished.
     void tick() {
-        m_monitor.check(m_view.shown().lampOn);
+        m_monitor.check(m_view.isOn());
         if (m_stopping)
             return;
-        const Shown& now = m_view.shown();
-        if (!m_last || *m_last != now)
-            print(now);
-        m_last = now;
+        if (!m_last || *m_last != m_view.isOn())
+            print(m_view.isOn());
+        m_last = m_view.isOn();
         m_timer.start(m_intervalMs);
     }
 
@@ -84,50 +76,44 @@ private:
         QCoreApplication::exit(Success);
     }
 
-    void print(const Shown& shown) const {
-        const QString server = shown.lampOn ? QStringLiteral("on") : QStringLiteral("off");
-        if (m_json)
-            printJson({{"time", timestamp()}, {"server", server}, {"status", shown.status}});
+    void print(bool on) const {
+        const StatusWord word = on ? StatusWord::On : StatusWord::Off;
+        if (m_context.options.json)
+            m_context.printJson({{"time", timestamp()},
+                                 {"url", urlForDisplay(m_context.settings.url())},
+                                 {"status", statusWordText(word)},
+                                 {"server", serverStateName(word)}});
         else
-            out() << timestamp() << ' ' << server << ' ' << shown.status << Qt::endl;
+            m_context.out << timestamp() << ' ' << statusWordText(word) << Qt::endl;
     }
 
     const int m_intervalMs;
-    const bool m_json;
-    WatchView m_view;
-    ServerLink m_link{programSettings(), m_view};
-    ServerMonitor m_monitor{m_link, programSettings(), m_view};
+    const Context& m_context;
+    LampView m_view;
+    ServerLink m_link{m_context.settings, m_view};
+    ServerMonitor m_monitor{m_link, m_context.settings, m_view};
     QTimer m_timer;
-    std::optional<Shown> m_last;
+    std::optional<bool> m_last;
     bool m_stopping = false;
 };
 
 } // namespace
 
-int runWatch(const QStringList& args, Options options) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Watches the TV server as Pelorin's window does: while it is believed to be on, tests "
-        "whether its web port accepts a connection; otherwise probes its page. Prints a line "
-        "with the time, on or off and the status text at the start and whenever that changes. "
-        "Ends with exit status 0 on SIGINT or SIGTERM."));
-    const QCommandLineOption interval(
-        QStringLiteral("interval"),
-        QStringLiteral("Seconds between two looks (default: %1).").arg(DefaultIntervalSeconds),
-        QStringLiteral("S"), QString::number(DefaultIntervalSeconds));
-    parser.addOption(interval);
-    if (const auto done = parseCommand(parser, {QStringLiteral("watch"), 0, 0}, args, options))
+int runWatch(const QStringList& args, Context& context) {
+    CommandLine line(QStringLiteral("watch"), text::describeWatch());
+    const QCommandLineOption interval(QStringLiteral("interval"),
+                                      text::optionInterval(DefaultIntervalSeconds),
+                                      QStringLiteral("S"), QString::number(DefaultIntervalSeconds));
+    line.addOption(interval);
+    if (const auto done = line.parse(args, context, 0, 0))
         return *done;
-    const auto seconds = boundedNumber(parser.value(interval), 1, MaxIntervalSeconds);
-    if (!seconds) {
-        printError(QStringLiteral("--interval is a number of seconds from 1 to %1: %2")
-                       .arg(MaxIntervalSeconds)
-                       .arg(parser.value(interval)));
-        return UsageError;
-    }
-    if (!checkedServerUrl())
-        return UsageError;
-    Watch watch(timing::scaled(*seconds * 1000), options.json);
+    const auto seconds = boundedNumber(line.value(interval), 1, MaxIntervalSeconds);
+    if (!seconds)
+        return context.fail(UsageError,
+                            text::badInterval(MaxIntervalSeconds, line.value(interval)));
+    if (const CheckedUrl url = checkedServerUrl(context.settings); !url.problem.isEmpty())
+        return context.fail(UsageError, url.problem);
+    Watch watch(timing::scaled(*seconds * 1000), context);
     return watch.run();
 }
 

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "rules/status.h"
+
+#include <QString>
+#include <QStringList>
+
+// Every human-readable text pelorinctl prints comes from here, in English for now; data (status
+// words, JSON values, setting values) never does. Each text is a whole sentence with %1
+// placeholders, so that a translation can replace it as a whole.
+namespace pelorin::cli::text {
+
+// The window's status texts and messages, as the core shows them, in pelorinctl's words. The
+// empty text for a message pelorinctl says in its own way; a text it does not know stays as it is.
+QString fromWindow(const QString& windowText);
+
+QString usage();
+QString version(const QString& number);
+QString errorLine(const QString& message); // "pelorinctl: ..."
+QString seeHelp();
+QString seeCommandHelp(const QString& command);
+QString didYouMean(const QStringList& names);
+QString withSuggestion(const QString& message, const QStringList& suggestions);
+
+// Options every command takes, and parsing.
+QString optionJson();
+QString optionQuiet();
+QString optionHelp();
+QString unknownCommand(const QString& name);
+QString unknownOption(const QString& name);
+QString unknownCommandOption(const QString& name, const QString& command);
+QString noCommand();
+QString settingsNeedsFile();
+QString wrongArgumentCount(const QString& command);
+QString settingsFileUnusable(const QString& problem, const QString& path);
+QString argumentUrl();
+QString noServerUrl();
+
+// status, macs
+QString describeStatus();
+QString describeMacs();
+QString macsUnusable(const QString& answer);
+QString macsNoAnswer(const QString& page, const QString& seconds);
+
+// wake, on
+QString describeWake();
+QString argumentMac();
+QString optionTo();
+QString optionPorts();
+QString optionCount();
+QString optionSecureOn();
+QString badPorts(const QString& value);
+QString badCount(int max, const QString& value);
+QString badSecureOn(const QString& value);
+QString noMac();
+QString badMac(const QString& mac);
+QString noWakeHost();
+QString wakeFailed(const QString& destination, const QString& error);
+QString wakeSent(int datagrams, const QString& mac, const QString& destination);
+
+// on, off
+QString describeOn();
+QString describeOff();
+QString storeMacHint();
+QString noUsableMac();
+QString neverWoke(int tries);
+QString probeProblem(StatusWord word);
+QString stillOn(int tries);
+QString stillRefused(int tries);
+QString unansweredHibernation(const QString& statusWord);
+QString packetNotSent(const QString& destination, const QString& error);
+
+// watch
+QString describeWatch();
+QString optionInterval(int seconds);
+QString badInterval(int max, const QString& value);
+
+// config
+QString describeConfig();
+QString argumentConfigAction();
+QString optionPasswordStdin();
+QString optionShowSecrets();
+QString configUsage();
+QString unknownConfigAction(const QString& action);
+QString unknownSection(const QString& section);
+QString unknownKey(const QString& key, const QString& section);
+QString passwordStdinOnlyForPassword();
+QString passwordStdinWithoutValue();
+QString showSecretsOnlyForList();
+QString passwordPrompt();
+QString noPasswordFromTerminal();
+QString noPasswordFromInput();
+QString valueRefused();
+QString cannotWrite(const QString& path);
+
+// help
+QString describeHelp();
+QString argumentCommand();
+
+} // namespace pelorin::cli::text

@@ -1,0 +1,254 @@
+// What only the real pelorinctl executable shows, each run a process of its own on 127.0.0.1
+// only: signals, the terminal's echo, `watch`, what main() does with Qt's own messages; and the
+// manual page as it is installed. PELORIN_TIME_SCALE shortens every wait and time-out.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int FinishMs = 60000;
+constexpr int LineMs = 10000;
+const QString CliSources = QStringLiteral(PELORIN_CLI_SOURCE_DIR);
+
+QString executable(const QString& name) {
+    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
+// The next line a process prints on standard output, waiting for it; nothing when none came.
+std::optional<QString> nextLine(QProcess& process, int ms = LineMs) {
+    const QDeadlineTimer deadline(ms);
+    while (!process.canReadLine()) {
+        if (deadline.hasExpired() || !process.waitForReadyRead(int(deadline.remainingTime())))
+            return std::nullopt;
+    }
+    return QString::fromUtf8(process.readLine()).chopped(1);
+}
+
+// tvsim as a separate process; it gets SIGTERM when the test is done with it.
+class TvSim {
+public:
+    TvSim() {
+        m_process.start(executable(QStringLiteral("tvsim")), {"--wol-ports", "", "--quiet"});
+        static const QRegularExpression ready(QStringLiteral("^tvsim: listening url=(\\S+) "));
+        url = ready.match(nextLine(m_process).value_or("")).captured(1);
+    }
+    ~TvSim() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+
+    QString url;
+
+private:
+    QProcess m_process;
+};
+
+} // namespace
+
+class PelorinctlProcessTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    void startCtl(QProcess& process, const QStringList& args,
+                  const QStringList& environment = {}) const {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.insert(QStringLiteral("PELORIN_TIME_SCALE"), QStringLiteral("0.02"));
+        variables.remove(QStringLiteral("PELORIN_DEBUG"));
+        for (const QString& variable : environment)
+            variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        process.setProcessEnvironment(variables);
+        process.start(executable(QStringLiteral("pelorinctl")),
+                      QStringList{"--settings", m_dir->filePath("setting.ini")} + args);
+    }
+
+    QString storedPassword() const {
+        QProcess process;
+        startCtl(process, {"config", "get", "Server", "Password"});
+        process.waitForFinished(FinishMs);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    void store(const QByteArray& text) const {
+        QFile file(m_dir->filePath("setting.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    // "-" at a terminal: a prompt on standard error, nothing of the typing echoed, and the
+    // terminal's echo back on afterwards, also when a signal ends the program halfway.
+    void passwordPromptHidesTyping_data() {
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<QString>("stored"); // nothing: SIGINT ends the program instead
+#ifdef Q_OS_UNIX
+        QTest::newRow("Enter") << QByteArray("typed secret\n") << "typed secret";
+        QTest::newRow("SIGINT") << QByteArray() << QString();
+#endif
+    }
+
+    void passwordPromptHidesTyping() {
+#ifndef Q_OS_UNIX
+        QSKIP("pseudo-terminals are a POSIX matter");
+#else
+        QFETCH(QByteArray, typed);
+        QFETCH(QString, stored);
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        const auto closeBoth = qScopeGuard([&] {
+            ::close(terminal);
+            ::close(master);
+        });
+        QVERIFY(terminal >= 0);
+        QProcess process;
+        process.setStandardInputFile(QString::fromLocal8Bit(::ptsname(master)));
+        process.setReadChannel(QProcess::StandardError);
+        startCtl(process, {"config", "set", "Server", "Password", "-"});
+        // Typed once the prompt shows, as a user would: the echo is off by then.
+        QByteArray prompt;
+        while (!prompt.contains("Password") && process.waitForReadyRead(LineMs))
+            prompt += process.readAllStandardError();
+        QVERIFY2(prompt.contains("Password"), prompt.constData());
+        QCOMPARE(::write(master, typed.constData(), size_t(typed.size())), typed.size());
+        if (stored.isNull())
+            QCOMPARE(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+        QVERIFY(process.waitForFinished(LineMs));
+        QCOMPARE(process.exitStatus(),
+                 stored.isNull() ? QProcess::CrashExit : QProcess::NormalExit);
+
+        char echoed[64] = {}; // nothing: the read finds the terminal's output empty
+        QCOMPARE(::read(master, echoed, sizeof echoed), ssize_t(-1));
+        termios mode{};
+        QCOMPARE(::tcgetattr(terminal, &mode), 0);
+        QVERIFY(mode.c_lflag & ECHO);
+        QCOMPARE(storedPassword(), stored + u'\n');
+#endif
+    }
+
+    void watchPrintsChangesUntilSignal_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("json");
+#ifdef Q_OS_UNIX
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+        QTest::newRow("SIGINT, JSON") << int(SIGINT) << true;
+#endif
+    }
+
+    void watchPrintsChangesUntilSignal() {
+#ifndef Q_OS_UNIX
+        QSKIP("ending on a signal is a POSIX matter");
+#else
+        QFETCH(int, signal);
+        QFETCH(bool, json);
+        TvSim tvsim;
+        QVERIFY(!tvsim.url.isEmpty());
+        store(QStringLiteral("[Server]\nURL=%1\n").arg(tvsim.url).toUtf8());
+        QProcess watch;
+        startCtl(watch, QStringList{"watch", "--interval", "1"} << (json ? "--json" : "--quiet"));
+
+        // "TIME STATUS", the time with its UTC offset; or the same as JSON.
+        static const QRegularExpression time(
+            QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$"));
+        const auto next = [&]() -> QString {
+            const QString line = nextLine(watch).value_or("");
+            if (!json)
+                return time.match(line.section(u' ', 0, 0)).hasMatch() ? line.section(u' ', 1)
+                                                                       : line;
+            const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
+            if (object.keys() != QStringList{"server", "status", "time", "url"} ||
+                !time.match(object.value("time").toString()).hasMatch() ||
+                object.value("url").toString() != tvsim.url)
+                return line;
+            return object.value("status").toString() + u' ' + object.value("server").toString();
+        };
+        QCOMPARE(next(), json ? "ON on" : "ON");
+        QNetworkAccessManager manager;
+        QNetworkReply* const reply = manager.get(QNetworkRequest(QUrl(tvsim.url + "/hibern.asp")));
+        QVERIFY(QSignalSpy(reply, &QNetworkReply::finished).wait());
+        reply->deleteLater();
+        QCOMPARE(next(), json ? "OFF off" : "OFF");
+        // Many more looks (an interval is 20 ms here) find nothing new and print nothing.
+        QVERIFY(!nextLine(watch, 400));
+
+        QCOMPARE(::kill(static_cast<pid_t>(watch.processId()), signal), 0);
+        QVERIFY(watch.waitForFinished(LineMs));
+        QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(watch.exitCode(), 0);
+        QCOMPARE(watch.readAllStandardError(), QByteArray());
+#endif
+    }
+
+    // Qt's own messages (here its debug output, asked for through Qt's logging rules) do not
+    // reach pelorinctl's users unless PELORIN_DEBUG is set.
+    void qtMessagesHidden_data() {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("hidden") << QStringList{"QT_LOGGING_RULES=*.debug=true"} << false;
+        QTest::newRow("PELORIN_DEBUG")
+            << QStringList{"QT_LOGGING_RULES=*.debug=true", "PELORIN_DEBUG=1"} << true;
+    }
+
+    void qtMessagesHidden() {
+        QFETCH(QStringList, environment);
+        QFETCH(bool, shown);
+        QProcess process;
+        // Nothing listens on port 9 of 127.0.0.1 in this test: the server reads OFF.
+        startCtl(process, {"--json", "status", "http://127.0.0.1:9/tv"}, environment);
+        QVERIFY(process.waitForFinished(FinishMs));
+        QCOMPARE(process.exitCode(), 1);
+        const QJsonObject result =
+            QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+        QCOMPARE(result.value("status").toString(), "OFF");
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(err.contains("qt."), shown);
+        if (!shown)
+            QCOMPARE(err, "Connecting...\nServer: OFF\n");
+    }
+
+    void manPageRenders() {
+        const QString man = QStandardPaths::findExecutable("man");
+        if (man.isEmpty())
+            QSKIP("man is not installed");
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("MANWIDTH", "80");
+        process.setProcessEnvironment(environment);
+        process.start(man, {"--warnings", "-l", CliSources + "/pelorinctl.1"});
+        QVERIFY(process.waitForFinished(FinishMs));
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(process.readAllStandardOutput().contains("EXIT STATUS"));
+    }
+};
+
+QTEST_GUILESS_MAIN(PelorinctlProcessTest)
+#include "tst_pelorinctl_process.moc"
