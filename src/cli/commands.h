@@ -15,5 +15,6 @@ int runWake(const QStringList& args, Context& context);
 int runOn(const QStringList& args, Context& context);
 int runOff(const QStringList& args, Context& context);
 int runWatch(const QStringList& args, Context& context);
+int runDiscover(const QStringList& args, Context& context);
 
 } // namespace pelorin::cli

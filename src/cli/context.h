@@ -1,10 +1,13 @@
 #pragma once
 
+#include "cli/network.h"
 #include "settings/settings.h"
 
 #include <QIODevice>
 #include <QJsonObject>
 #include <QTextStream>
+
+#include <functional>
 
 namespace pelorin::cli {
 
@@ -30,6 +33,7 @@ struct Context {
     const Settings& settings;
     QIODevice& input;     // standard input, for a password
     bool inputIsTerminal; // a password is then typed without echo
+    std::function<QList<Ipv4Network>()> localNetworks;
 
     // One compact JSON object on a line of its own, every control character escaped.
     void printJson(const QJsonObject& object) const;

@@ -17,8 +17,8 @@ struct Command {
 };
 
 constexpr Command Commands[] = {
-    {"on", runOn},     {"off", runOff},   {"status", runStatus}, {"watch", runWatch},
-    {"macs", runMacs}, {"wake", runWake}, {"config", runConfig},
+    {"on", runOn},     {"off", runOff},   {"status", runStatus},     {"watch", runWatch},
+    {"macs", runMacs}, {"wake", runWake}, {"discover", runDiscover}, {"config", runConfig},
 };
 
 const QString Help = QStringLiteral("help");
@@ -159,7 +159,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err, const 
                     err,
                     settings,
                     input.input ? *input.input : noInput,
-                    input.input && input.inputIsTerminal};
+                    input.input && input.inputIsTerminal,
+                    input.localNetworks ? input.localNetworks : localIpv4Networks};
     if (!global.error.isEmpty())
         return context.fail(UsageError, global.error, global.hint);
     switch (global.action) {

@@ -37,7 +37,7 @@ QString usage() {
     return QStringLiteral(
         R"(Usage: pelorinctl [--settings FILE] [--quiet] [--json] COMMAND [ARGS]
 
-Switches and watches the TV server from the command line, with the same settings as
+Switches, watches and finds the TV server from the command line, with the same settings as
 Pelorin.
 
 Commands:
@@ -50,6 +50,9 @@ Commands:
   macs [URL]                   fetch the server's MAC addresses into Mac-1 ... Mac-5
   wake [MAC] [--to HOST] [--ports P1,P2] [--count N] [--secureon XX-XX-XX-XX-XX-XX]
                                send the Wake-on-LAN magic packet
+  discover CIDR... [--port P] [--path PATH] [--timeout MS] [--save N] [--local]
+                               find servers in the named IPv4 networks (at most a /22
+                               each); without CIDR, suggest this machine's networks
   config get SECTION KEY       print one setting
   config set SECTION KEY VALUE store one setting
   config set --password-stdin Server Password
@@ -332,6 +335,83 @@ QString valueRefused() {
 }
 QString cannotWrite(const QString& path) {
     return QStringLiteral("cannot write %1").arg(path);
+}
+
+QString describeDiscover() {
+    return QStringLiteral(
+        "Finds TV servers: asks every host address of the named IPv4 networks (CIDR, at most "
+        "a /22 each) for the server page over HTTP, many at once, and lists each address whose "
+        "page is the server's, with its URL and the MAC addresses it reports. Without CIDR, "
+        "prints this machine's own networks as suggestions and scans nothing. Exit status 0 "
+        "when a server was found, 1 when none was, 2 for a mistake in the arguments.");
+}
+QString argumentNetworks() {
+    return QStringLiteral("IPv4 networks to scan, such as 192.168.1.0/24.");
+}
+QString optionPort() {
+    return QStringLiteral("TCP port of the server's web page (default: 80).");
+}
+QString optionPath() {
+    return QStringLiteral("Path of the server URL (default: /tv).");
+}
+QString optionTimeout(int ms) {
+    return QStringLiteral("Milliseconds each address has to answer (default: %1).").arg(ms);
+}
+QString optionSave() {
+    return QStringLiteral("Stores the N-th server found as the server URL, with its MAC "
+                          "addresses, as the settings dialog's OK would.");
+}
+QString optionLocal() {
+    return QStringLiteral("Scans this machine's own IPv4 networks too.");
+}
+QString notANetwork(const QString& text) {
+    return QStringLiteral("not an IPv4 network written ADDRESS/PREFIX: %1").arg(text);
+}
+QString networkTooLarge(const QString& network, quint64 addresses, int widest) {
+    return QStringLiteral("%1 has %2 addresses; a network to scan is at most a /%3 (%4 "
+                          "addresses): name smaller ones")
+        .arg(network)
+        .arg(addresses)
+        .arg(widest)
+        .arg(quint64(1) << (32 - widest));
+}
+QString badPort(const QString& value) {
+    return QStringLiteral("--port is a number from 1 to 65535: %1").arg(value);
+}
+QString badPath(const QString& value) {
+    return QStringLiteral("--path is a URL path that begins with /: %1").arg(value);
+}
+QString badTimeout(int min, int max, const QString& value) {
+    return QStringLiteral("--timeout is a number of milliseconds from %1 to %2: %3")
+        .arg(min)
+        .arg(max)
+        .arg(value);
+}
+QString badSave(const QString& value) {
+    return QStringLiteral("--save is the number of a server in the list, from 1: %1").arg(value);
+}
+QString noNetworkNamed(const QString& example) {
+    return QStringLiteral("no network to scan: name one, such as pelorinctl discover %1, or "
+                          "give --local to scan all of this machine's networks listed above")
+        .arg(example);
+}
+QString noNetworkToSuggest() {
+    return QStringLiteral("no network to scan: name one as ADDRESS/PREFIX (this machine has no "
+                          "IPv4 network to suggest)");
+}
+QString scanning(qsizetype addresses) {
+    return QStringLiteral("Asking %1 addresses for the server page...").arg(addresses);
+}
+QString noServerFound(qsizetype addresses) {
+    return QStringLiteral("no server found among %1 addresses").arg(addresses);
+}
+QString saveOutOfRange(int n, qsizetype found) {
+    return QStringLiteral("--save %1: only %2 servers were found; nothing was stored")
+        .arg(n)
+        .arg(found);
+}
+QString saved(const QString& url) {
+    return QStringLiteral("Stored %1 as the server URL, with its MAC addresses.").arg(url);
 }
 
 QString describeHelp() {

@@ -93,6 +93,27 @@ QString noPasswordFromInput();
 QString valueRefused();
 QString cannotWrite(const QString& path);
 
+// discover
+QString describeDiscover();
+QString argumentNetworks();
+QString optionPort();
+QString optionPath();
+QString optionTimeout(int ms);
+QString optionSave();
+QString optionLocal();
+QString notANetwork(const QString& text);
+QString networkTooLarge(const QString& network, quint64 addresses, int widest);
+QString badPort(const QString& value);
+QString badPath(const QString& value);
+QString badTimeout(int min, int max, const QString& value);
+QString badSave(const QString& value);
+QString noNetworkNamed(const QString& example);
+QString noNetworkToSuggest();
+QString scanning(qsizetype addresses);
+QString noServerFound(qsizetype addresses);
+QString saveOutOfRange(int n, qsizetype found);
+QString saved(const QString& url);
+
 // help
 QString describeHelp();
 QString argumentCommand();

@@ -1,5 +1,6 @@
 // pelorinctl's commands run in this process as scripts run them: real settings files in a
-// temporary folder, the simulated TV server on loopback, every wait scaled down.
+// temporary folder, the simulated TV server on loopback, every wait scaled down. The machine's
+// own networks are never asked for: `discover` is told that this machine has 127.0.0.0/29.
 #include "cli/cli.h"
 #include "common/timing.h"
 #include "simulator.h"
@@ -11,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
@@ -22,6 +24,7 @@ using namespace pelorin;
 namespace {
 
 const QString Mac = QStringLiteral("00-11-22-33-44-55");
+const QString LoopbackNetwork = QStringLiteral("127.0.0.0/29");
 
 struct Run {
     int exit = -1;
@@ -104,6 +107,7 @@ class PelorinctlTest : public QObject {
         in.open(QIODevice::ReadOnly);
         cli::RunInput system;
         system.input = &in;
+        system.localNetworks = [] { return QList{*cli::parseIpv4Network(LoopbackNetwork)}; };
         run.exit = cli::run(QStringList{"--settings", settingsPath()} + args, out, err, system);
         out.flush();
         err.flush();
@@ -159,6 +163,14 @@ private Q_SLOTS:
         QTest::newRow("wake") << QStringList{"wake", "--to", "127.0.0.1", "--ports", "%wol"} << 0
                               << "mac:s destination:s datagrams:n sent:b secure_on:b error:0 "
                                  "exit:n";
+        // Half a second to answer at the test's time scale.
+        QTest::newRow("discover") << QStringList{"discover", "127.0.0.1/32", "--port",
+                                                 "%port",    "--timeout",    "50000"}
+                                  << 0
+                                  << "networks:a servers:a servers.0.address:s servers.0.url:s "
+                                     "servers.0.macs:a saved:0 error:0 exit:n";
+        QTest::newRow("discover without a network")
+            << QStringList{"discover"} << 2 << "suggestions:a error:s exit:n";
         QTest::newRow("config get") << QStringList{"config", "get", "Server", "URL"} << 0
                                     << "section:s key:s value:s error:0 exit:n";
         QTest::newRow("config set") << QStringList{"config", "set", "Form", "Show", "1"} << 0
@@ -228,6 +240,16 @@ private Q_SLOTS:
                                     << "no command given";
         QTest::newRow("--settings without a file") << "--settings"
                                                    << "--settings needs";
+        QTest::newRow("network too large") << "discover 127.0.0.0/21"
+                                           << "2048 addresses; a network to scan is at most a /22";
+        QTest::newRow("not a network") << "discover 127.0.0.1/33"
+                                       << "not an IPv4 network";
+        QTest::newRow("--port 0") << "discover " + LoopbackNetwork + " --port 0"
+                                  << "--port is";
+        QTest::newRow("--save 0") << "discover " + LoopbackNetwork + " --save 0"
+                                  << "--save is";
+        QTest::newRow("--path without /") << "discover " + LoopbackNetwork + " --path tv"
+                                          << "--path is";
     }
 
     void mistakesWriteNothing() {
@@ -596,6 +618,86 @@ private Q_SLOTS:
             own.readDatagram(datagram.data(), datagram.size());
             QCOMPARE(datagram, expected);
         }
+    }
+
+    // Servers on 127.0.0.2, .3 and .5 of one port; beside them a server that never answers,
+    // a web page that is not the server's, and an address where nothing listens.
+    void discoverFindsServersOnLoopback_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<int>("saved"); // the server stored, counted from 1; 0 for none
+        const QString servers = "1 127.0.0.2 http://127.0.0.2:%port/tv 00:11:22:33:44:55\n"
+                                "2 127.0.0.3 http://127.0.0.3:%port/tv 66:77:88:99:AA:BB "
+                                "00:11:22:33:44:66\n"
+                                "3 127.0.0.5 http://127.0.0.5:%port/tv 00:11:22:33:44:77\n";
+        QTest::newRow("list") << QStringList{LoopbackNetwork} << 0 << servers << 0;
+        QTest::newRow("--save 2") << QStringList{LoopbackNetwork, "--save", "2"} << 0 << servers
+                                  << 2;
+        QTest::newRow("--save beyond the list")
+            << QStringList{LoopbackNetwork, "--save", "4"} << 2 << servers << 0;
+        QTest::newRow("another path")
+            << QStringList{LoopbackNetwork, "--path", "/other"} << 1 << "" << 0;
+        QTest::newRow("one address") << QStringList{"127.0.0.5"} << 0
+                                     << "1 127.0.0.5 http://127.0.0.5:%port/tv 00:11:22:33:44:77\n"
+                                     << 0;
+        // Without a network only suggestions are printed (this machine's, as the test tells
+        // the command), and nothing is asked.
+        QTest::newRow("no network") << QStringList{} << 2 << LoopbackNetwork + "\n" << 0;
+    }
+
+    void discoverFindsServersOnLoopback() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exit);
+        QFETCH(QString, listed);
+        QFETCH(int, saved);
+        timing::setScale(1);
+        std::vector<std::unique_ptr<tvsim::Simulator>> sims;
+        QTcpSocket reserved; // nothing may listen on 127.0.0.1 meanwhile
+        quint16 port = 0;
+        for (int attempt = 0; attempt < 20 && sims.size() < 5; ++attempt) {
+            sims.clear();
+            reserved.abort();
+            sims.push_back(simulator({"macs=00:11:22:33:44:55"}, QHostAddress("127.0.0.2")));
+            port = sims.back() ? sims.back()->httpPort() : 0;
+            if (!port ||
+                !reserved.bind(QHostAddress::LocalHost, port, QAbstractSocket::DontShareAddress))
+                continue;
+            sims.push_back(simulator({"macs=66:77:88:99:AA:BB,00:11:22:33:44:66"},
+                                     QHostAddress("127.0.0.3"), port));
+            sims.push_back(simulator({"fault=hang"}, QHostAddress("127.0.0.4"), port));
+            sims.push_back(simulator({"macs=00:11:22:33:44:77"}, QHostAddress("127.0.0.5"), port));
+            sims.push_back(simulator({"fault=garbage"}, QHostAddress("127.0.0.6"), port));
+            if (std::any_of(sims.cbegin(), sims.cend(), [](const auto& sim) { return !sim; }))
+                sims.resize(1);
+        }
+        QCOMPARE(sims.size(), size_t(5));
+        const QByteArray before = "[Server]\nURL=http://127.0.0.9/tv\nUserName=me\nMac-3=x\n";
+        store(before);
+
+        const Run run = ctl(
+            QStringList{"discover", "--port", QString::number(port), "--timeout", "300"} + args);
+        QCOMPARE(run.exit, exit);
+        QCOMPARE(run.out, QString(listed).replace("%port", QString::number(port)));
+        if (args.isEmpty()) {
+            for (const auto& sim : sims)
+                QCOMPARE(sim->requests().size(), 0);
+        }
+        if (!saved) {
+            QCOMPARE(stored(), before);
+            return;
+        }
+        // As the settings dialog's OK and the start-up after it store a server.
+        const QString url = QStringLiteral("http://127.0.0.3:%1/tv").arg(port);
+        const auto value = [this](const char* key) {
+            return ctl({"config", "get", "Server", key}).out.chopped(1);
+        };
+        QCOMPARE(value("URL"), url);
+        QCOMPARE(value("List-1"), url);
+        QCOMPARE(value("Mac-1"), "66:77:88:99:AA:BB");
+        QCOMPARE(value("Mac-2"), "00:11:22:33:44:66");
+        QCOMPARE(value("Mac-3"), QString());
+        QCOMPARE(value("UserName"), "me");
     }
 
     void unusableSettingsFileRefused() {
