@@ -1,6 +1,7 @@
 // What only the real pelorinctl executable shows, each run a process of its own on 127.0.0.1
 // only: signals, the terminal's echo, `watch`, what main() does with Qt's own messages; and the
-// manual page as it is installed. PELORIN_TIME_SCALE shortens every wait and time-out.
+// shells' completions and the manual page as they are installed. PELORIN_TIME_SCALE shortens
+// every wait and time-out.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -66,6 +67,32 @@ public:
 private:
     QProcess m_process;
 };
+
+// What a shell's completion offers for a command line (the last word is the one completed).
+QStringList completions(const QString& shell, const QString& line) {
+    QProcess process;
+    if (shell == "bash") {
+        QStringList words = line.split(u' ');
+        process.start("bash",
+                      QStringList{"-c",
+                                  "source \"$0\" && complete -p pelorinctl >/dev/null &&"
+                                  " COMP_WORDS=(\"$@\") && COMP_CWORD=$((${#COMP_WORDS[@]} - 1))"
+                                  "; _pelorinctl; printf '%s\\n' \"${COMPREPLY[@]}\"",
+                                  CliSources + "/completions/pelorinctl.bash"} +
+                          words);
+    } else {
+        process.start("fish", {"-c", "source $argv[1]; and complete -C $argv[2]",
+                               CliSources + "/completions/pelorinctl.fish", line});
+    }
+    if (!process.waitForFinished(FinishMs) || process.exitCode() != 0)
+        return {"failed: " + QString::fromUtf8(process.readAllStandardError())};
+    QStringList offered;
+    for (const QString& entry : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n'))
+        if (!entry.isEmpty())
+            offered.append(entry.section(u'\t', 0, 0)); // fish adds a description
+    offered.sort();
+    return offered;
+}
 
 } // namespace
 
@@ -232,6 +259,59 @@ private Q_SLOTS:
         QCOMPARE(err.contains("qt."), shown);
         if (!shown)
             QCOMPARE(err, "Connecting...\nServer: OFF\n");
+    }
+
+    // Each shell offers what the command at hand takes, and nothing it does not.
+    void completionsOffer_data() {
+        QTest::addColumn<QString>("shell");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("offered");
+        const QStringList keys{"URL",   "UserName", "Password", "Address", "Mac",
+                               "Mac-1", "Mac-2",    "Mac-3",    "Mac-4",   "Mac-5"};
+        const struct {
+            const char* name;
+            QString line;
+            QString offered;
+        } cases[] = {
+            {"command", "pelorinctl con", "config"},
+            {"config action", "pelorinctl --quiet config ", "get list set"},
+            {"sections", "pelorinctl config get ", "Form Pos Server"},
+            {"keys", "pelorinctl --settings s.ini config set server ", keys.join(u' ')},
+            {"nothing after list", "pelorinctl config list ", ""},
+            {"list's options", "pelorinctl config list --", "--help --json --quiet --show-secrets"},
+            {"set's options", "pelorinctl config set --", "--help --json --password-stdin --quiet"},
+            {"discover's options", "pelorinctl discover 127.0.0.0/29 --",
+             "--help --json --local --path --port --quiet --save --timeout"},
+            {"wake's options after a value", "pelorinctl wake --to host --",
+             "--count --help --json --ports --quiet --secureon --to"},
+            {"help", "pelorinctl help ", "config discover help macs off on status wake watch"},
+        };
+        for (const char* shell : {"bash", "fish"}) {
+            for (const auto& c : cases) {
+                QStringList offered = c.offered.split(u' ', Qt::SkipEmptyParts);
+                offered.sort();
+                QTest::addRow("%s, %s", shell, c.name) << shell << c.line << offered.join(u' ');
+            }
+        }
+    }
+
+    void completionsOffer() {
+        QFETCH(QString, shell);
+        QFETCH(QString, line);
+        QFETCH(QString, offered);
+        if (QStandardPaths::findExecutable(shell).isEmpty())
+            QSKIP("the shell is not installed (scripts/install-deps.sh installs it)");
+        QCOMPARE(completions(shell, line).join(u' '), offered);
+    }
+
+    void zshCompletionIsValid() {
+        if (QStandardPaths::findExecutable("zsh").isEmpty())
+            QSKIP("zsh is not installed (scripts/install-deps.sh installs it)");
+        QProcess zsh;
+        zsh.start("zsh", {"-n", CliSources + "/completions/_pelorinctl"});
+        QVERIFY(zsh.waitForFinished(FinishMs));
+        QCOMPARE(zsh.readAllStandardError(), QByteArray());
+        QCOMPARE(zsh.exitCode(), 0);
     }
 
     void manPageRenders() {

@@ -4,36 +4,42 @@ _pelorinctl() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=
     ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="on off status watch macs wake config"
-    local global="--settings --quiet --json --help --version"
+    local commands="on off status watch macs wake discover config help"
 
     case $prev in
         --settings)
             COMPREPLY=($(compgen -f -- "$cur"))
             return
             ;;
-        --to | --ports | --count | --secureon | --interval)
+        --to | --ports | --count | --secureon | --interval | --port | --path | --timeout | --save)
             return
             ;;
     esac
 
-    # The command is the first word that is neither an option nor the value of --settings.
-    local i command= position=0
+    # The command is the first word that is neither an option nor an option's value; the words
+    # after it that are neither are its arguments.
+    local i word command= arguments=()
     for ((i = 1; i < COMP_CWORD; i++)); do
-        local word=${COMP_WORDS[i]}
-        if [[ -n $command ]]; then
-            [[ $word != -* && ${COMP_WORDS[i - 1]} != --@(to|ports|count|secureon|interval) ]] &&
-                ((position++))
-        elif [[ $word == --settings ]]; then
-            ((i++))
-        elif [[ $word != -* ]]; then
-            command=$word
-        fi
+        word=${COMP_WORDS[i]}
+        case $word in
+            --settings | --to | --ports | --count | --secureon | --interval | --port | --path | \
+                --timeout | --save)
+                ((i++))
+                ;;
+            -*) ;;
+            *)
+                if [[ -z $command ]]; then
+                    command=$word
+                else
+                    arguments+=("$word")
+                fi
+                ;;
+        esac
     done
 
     if [[ -z $command ]]; then
         if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W "$global" -- "$cur"))
+            COMPREPLY=($(compgen -W "--settings --quiet --json --help --version" -- "$cur"))
         else
             COMPREPLY=($(compgen -W "$commands" -- "$cur"))
         fi
@@ -45,29 +51,40 @@ _pelorinctl() {
         on) options+=" --ports --count --secureon" ;;
         wake) options+=" --to --ports --count --secureon" ;;
         watch) options+=" --interval" ;;
-        config) options+=" --password-stdin" ;;
+        discover) options+=" --port --path --timeout --save --local" ;;
+        config)
+            case ${arguments[0]} in
+                set) options+=" --password-stdin" ;;
+                list) options+=" --show-secrets" ;;
+            esac
+            ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
         return
     fi
 
-    if [[ $command == config ]]; then
-        case $position in
-            0) COMPREPLY=($(compgen -W "get set list" -- "$cur")) ;;
-            1) COMPREPLY=($(compgen -W "Pos Form Server" -- "$cur")) ;;
-            2)
-                local keys=
-                local action=${COMP_WORDS[COMP_CWORD - 2]} section=${COMP_WORDS[COMP_CWORD - 1]}
-                [[ $action == list ]] && return
-                case ${section,,} in
-                    pos) keys="Main_Top Main_Left Setting_Top Setting_Left Mac_Top Mac_Left Button_Top Button_Left" ;;
-                    form) keys="Show" ;;
-                    server) keys="URL UserName Password Address Mac Mac-1 Mac-2 Mac-3 Mac-4 Mac-5" ;;
-                esac
-                COMPREPLY=($(compgen -W "$keys" -- "$cur"))
-                ;;
-        esac
+    local words=
+    case $command in
+        help)
+            ((${#arguments[@]} == 0)) && words=$commands
+            ;;
+        config)
+            case ${#arguments[@]},${arguments[0]} in
+                0,*) words="get set list" ;;
+                1,get | 1,set) words="Pos Form Server" ;;
+                2,get | 2,set)
+                    case ${arguments[1],,} in
+                        pos) words="Main_Top Main_Left Setting_Top Setting_Left Mac_Top Mac_Left Button_Top Button_Left" ;;
+                        form) words="Show" ;;
+                        server) words="URL UserName Password Address Mac Mac-1 Mac-2 Mac-3 Mac-4 Mac-5" ;;
+                    esac
+                    ;;
+            esac
+            ;;
+    esac
+    if [[ -n $words ]]; then
+        COMPREPLY=($(compgen -W "$words" -- "$cur"))
     fi
 } &&
     complete -F _pelorinctl pelorinctl
