@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "cli/terminal.h"
+#include "common/language.h"
 #include "common/timing.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pelorinctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));
+    pelorin::installTranslations();
     pelorin::timing::applyScaleFromEnvironment();
 
     QTextStream out(stdout);

@@ -2,6 +2,8 @@
 
 #include "serverlink/linkview.h"
 
+#include <QCoreApplication>
+
 namespace pelorin::cli::text {
 
 QString fromWindow(const QString& windowText) {
@@ -34,43 +36,42 @@ QString fromWindow(const QString& windowText) {
 }
 
 QString usage() {
-    return QStringLiteral(
-        R"(Usage: pelorinctl [--settings FILE] [--quiet] [--json] COMMAND [ARGS]
+    return QCoreApplication::translate(
+        "pelorinctl",
+        R"(使い方: pelorinctl [--settings ファイル] [--quiet] [--json] コマンド [引数]
 
-Switches, watches and finds the TV server from the command line, with the same settings as
-Pelorin.
+ペロリンと同じ設定で、TVサーバーの電源を切り替え、状態を見守り、ネットワーク上で探します。
 
-Commands:
+コマンド:
   on [--ports P1,P2] [--count N] [--secureon XX-XX-XX-XX-XX-XX]
-                               wake the server and wait until it answers
-  off                          put the server into hibernation and wait until it is down
-  status [URL]                 probe the server: ON, OFF, PasswordRequired, WrongURL
-                               or BadConfigulation
-  watch [--interval S]         print a line whenever the server's state changes
-  macs [URL]                   fetch the server's MAC addresses into Mac-1 ... Mac-5
-  wake [MAC] [--to HOST] [--ports P1,P2] [--count N] [--secureon XX-XX-XX-XX-XX-XX]
-                               send the Wake-on-LAN magic packet
-  discover CIDR... [--port P] [--path PATH] [--timeout MS] [--save N] [--local]
-                               find servers in the named IPv4 networks (at most a /22
-                               each); without CIDR, suggest this machine's networks
-  config get SECTION KEY       print one setting
-  config set SECTION KEY VALUE store one setting
+                               TVサーバーを起動し、応答するまで待つ
+  off                          TVサーバーを休止状態にし、止まるまで待つ
+  status [URL]                 TVサーバーの状態を調べる: ON、OFF、PasswordRequired、
+                               WrongURL または BadConfigulation
+  watch [--interval 秒]        TVサーバーの状態が変わるたびに1行表示する
+  macs [URL]                   TVサーバーのMACアドレスを Mac-1 ～ Mac-5 に取得する
+  wake [MAC] [--to ホスト] [--ports P1,P2] [--count N] [--secureon XX-XX-XX-XX-XX-XX]
+                               Wake-on-LANのマジックパケットを送る
+  discover CIDR... [--port P] [--path パス] [--timeout ミリ秒] [--save N] [--local]
+                               指定したIPv4ネットワーク（それぞれ /22 まで）でTVサーバーを
+                               探す。CIDRを指定しないときは、このマシンのネットワークを示す
+  config get セクション キー    設定を1つ表示する
+  config set セクション キー 値  設定を1つ保存する
   config set --password-stdin Server Password
-                               store the first line of standard input as the password
-                               (the VALUE - asks for it at the terminal without echo)
-  config list [--show-secrets] print every setting, the password as ********
-  help [COMMAND]               this text, or what a command does and takes
+                               標準入力の1行目をパスワードとして保存する
+                               （値に - を指定すると、端末で表示せずに入力する）
+  config list [--show-secrets] すべての設定を表示する（パスワードは ********）
+  help [コマンド]              この説明、またはコマンドの説明を表示する
 
-Options:
-  --settings FILE   use FILE instead of Pelorin's setting.ini
-  -q, --quiet       no progress lines on standard error
-  --json            results, and errors, as JSON on standard output
-  -h, --help        this text; COMMAND --help tells more about a command
-  -V, --version     the version
+オプション:
+  --settings ファイル  ペロリンの setting.ini の代わりにこのファイルを使う
+  -q, --quiet          途中経過を標準エラー出力に表示しない
+  --json               結果とエラーを標準出力にJSONで出力する
+  -h, --help           この説明（コマンド --help でコマンドの説明）
+  -V, --version        バージョン
 
-Exit status: 0 done (the server is in the requested state), 1 not reached or nothing
-found, 2 usage or configuration error (nothing written), 3 credentials refused or the URL
-names no server page.
+終了コード: 0 完了（TVサーバーが求めた状態になった）、1 求めた状態にならなかった・見つからなかった、
+2 使い方または設定の誤り（何も書き込まない）、3 認証を拒否された、またはURLがTVサーバーのページではない。
 )");
 }
 
@@ -83,11 +84,12 @@ QString errorLine(const QString& message) {
 }
 
 QString seeHelp() {
-    return QStringLiteral("See 'pelorinctl help'.");
+    return QCoreApplication::translate("pelorinctl", "'pelorinctl help' をご覧ください。");
 }
 
 QString seeCommandHelp(const QString& command) {
-    return QStringLiteral("See 'pelorinctl help %1'.").arg(command);
+    return QCoreApplication::translate("pelorinctl", "'pelorinctl help %1' をご覧ください。")
+        .arg(command);
 }
 
 QString didYouMean(const QStringList& names) {
@@ -95,330 +97,407 @@ QString didYouMean(const QStringList& names) {
     for (const QString& name : names)
         quoted.append(QStringLiteral("'%1'").arg(name));
     if (quoted.size() == 1)
-        return QStringLiteral("did you mean %1?").arg(quoted.constFirst());
+        return QCoreApplication::translate("pelorinctl", "%1 のことですか？")
+            .arg(quoted.constFirst());
     const QString last = quoted.takeLast();
-    return QStringLiteral("did you mean %1 or %2?").arg(quoted.join(QStringLiteral(", ")), last);
+    return QCoreApplication::translate("pelorinctl", "%1 または %2 のことですか？")
+        .arg(quoted.join(QStringLiteral(", ")), last);
 }
 
 QString withSuggestion(const QString& message, const QStringList& suggestions) {
     if (suggestions.isEmpty())
         return message;
-    return QStringLiteral("%1; %2").arg(message, didYouMean(suggestions));
+    return QCoreApplication::translate("pelorinctl", "%1。%2")
+        .arg(message, didYouMean(suggestions));
 }
 
 QString optionJson() {
-    return QStringLiteral("Prints the result, or the error, as one JSON object.");
+    return QCoreApplication::translate("pelorinctl",
+                                       "結果またはエラーを1つのJSONオブジェクトで出力します。");
 }
 QString optionQuiet() {
-    return QStringLiteral("No progress lines on standard error.");
+    return QCoreApplication::translate("pelorinctl", "途中経過を標準エラー出力に表示しません。");
 }
 QString optionHelp() {
-    return QStringLiteral("Shows this help.");
+    return QCoreApplication::translate("pelorinctl", "この説明を表示します。");
 }
 QString unknownCommand(const QString& name) {
-    return QStringLiteral("unknown command '%1'").arg(name);
+    return QCoreApplication::translate("pelorinctl", "'%1' というコマンドはありません").arg(name);
 }
 QString unknownOption(const QString& name) {
-    return QStringLiteral("unknown option '%1'").arg(name);
+    return QCoreApplication::translate("pelorinctl", "'%1' というオプションはありません").arg(name);
 }
 QString unknownCommandOption(const QString& name, const QString& command) {
-    return QStringLiteral("unknown option '%1' for %2").arg(name, command);
+    return QCoreApplication::translate("pelorinctl", "%2 に '%1' というオプションはありません")
+        .arg(name, command);
 }
 QString noCommand() {
-    return QStringLiteral("no command given");
+    return QCoreApplication::translate("pelorinctl", "コマンドが指定されていません");
 }
 QString settingsNeedsFile() {
-    return QStringLiteral("--settings needs the settings file's name: --settings FILE");
+    return QCoreApplication::translate(
+        "pelorinctl", "--settings には設定ファイルの名前が必要です: --settings ファイル");
 }
 QString wrongArgumentCount(const QString& command) {
-    return QStringLiteral("wrong number of arguments for %1").arg(command);
+    return QCoreApplication::translate("pelorinctl", "%1 の引数の数が違います").arg(command);
 }
 QString settingsFileUnusable(const QString& problem, const QString& path) {
-    return QStringLiteral("%1: %2").arg(problem, path);
+    return QCoreApplication::translate("pelorinctl", "%1: %2").arg(problem, path);
 }
 QString argumentUrl() {
-    return QStringLiteral("Server URL (default: the stored one).");
+    return QCoreApplication::translate("pelorinctl",
+                                       "TVサーバーのURL（省略時は保存されているURL）。");
 }
 QString noServerUrl() {
-    return QStringLiteral("no server URL: give one, or store it with "
-                          "pelorinctl config set Server URL http://HOST/tv");
+    return QCoreApplication::translate(
+        "pelorinctl", "TVサーバーのURLがありません: 指定するか、"
+                      "pelorinctl config set Server URL http://ホスト/tv で保存してください");
 }
 
 QString describeStatus() {
-    return QStringLiteral(
-        "Probes the TV server and prints its state: ON, OFF, PasswordRequired, WrongURL or "
-        "BadConfigulation. Exit status 0 for ON, 1 for OFF, 3 otherwise.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "TVサーバーの状態を調べて表示します: ON、OFF、PasswordRequired、WrongURL または "
+        "BadConfigulation。終了コードは ON なら 0、OFF なら 1、それ以外は 3 です。");
 }
 QString describeMacs() {
-    return QStringLiteral(
-        "Fetches the server's MAC addresses into Server/Mac-1 ... Mac-5 and prints them. An "
-        "answer without a usable address changes nothing and ends with exit status 1.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "TVサーバーのMACアドレスを Server/Mac-1 ～ Mac-5 に取得して表示します。使えるアドレスが"
+        "ない応答では何も変えず、終了コード 1 で終わります。");
 }
 QString macsUnusable(const QString& answer) {
-    return QStringLiteral(
-               "no usable MAC address in the server's answer \"%1\"; Mac-1 ... Mac-5 are unchanged")
+    return QCoreApplication::translate("pelorinctl",
+                                       "TVサーバーの応答「%1」に使えるMACアドレスがありません。Mac-"
+                                       "1 ～ Mac-5 は変えていません")
         .arg(answer);
 }
 QString macsNoAnswer(const QString& page, const QString& seconds) {
-    return QStringLiteral("no answer from %1 within %2 s; Mac-1 ... Mac-5 are unchanged")
+    return QCoreApplication::translate(
+               "pelorinctl",
+               "%1 から %2 秒以内に応答がありませんでした。Mac-1 ～ Mac-5 は変えていません")
         .arg(page, seconds);
 }
 
 QString describeWake() {
-    return QStringLiteral(
-        "Sends the Wake-on-LAN magic packet to each port, three rounds unless --count says "
-        "otherwise. A server address in a home network (10.x, 172.16-32.x, 192.168.x) is sent "
-        "to that network's broadcast address.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "Wake-on-LANのマジックパケットを各ポートに送ります（--count で変えない限り3回）。"
+        "家庭内ネットワーク（10.x、172.16-32.x、192.168.x）のTVサーバーのアドレスには、"
+        "そのネットワークのブロードキャストアドレスに送ります。");
 }
 QString argumentMac() {
-    return QStringLiteral("XX-XX-XX-XX-XX-XX (default: Server/Mac, then Mac-1).");
+    return QCoreApplication::translate("pelorinctl",
+                                       "XX-XX-XX-XX-XX-XX（省略時は Server/Mac、次に Mac-1）。");
 }
 QString optionTo() {
-    return QStringLiteral("Server address (default: the stored URL's host).");
+    return QCoreApplication::translate(
+        "pelorinctl", "TVサーバーのアドレス（省略時は保存されているURLのホスト）。");
 }
 QString optionPorts() {
-    return QStringLiteral("UDP ports, comma-separated (default: 2304,9).");
+    return QCoreApplication::translate("pelorinctl",
+                                       "UDPポート、カンマ区切り（省略時は 2304,9）。");
 }
 QString optionCount() {
-    return QStringLiteral("Rounds of datagrams to every port (default: 3).");
+    return QCoreApplication::translate("pelorinctl", "各ポートに送る回数（省略時は 3）。");
 }
 QString optionSecureOn() {
-    return QStringLiteral("SecureOn password appended to the packet.");
+    return QCoreApplication::translate("pelorinctl", "パケットに付けるSecureOnパスワード。");
 }
 QString badPorts(const QString& value) {
-    return QStringLiteral("ports are numbers from 1 to 65535: %1").arg(value);
+    return QCoreApplication::translate("pelorinctl", "ポートは 1 ～ 65535 の数です: %1").arg(value);
 }
 QString badCount(int max, const QString& value) {
-    return QStringLiteral("--count is a number from 1 to %1: %2").arg(max).arg(value);
+    return QCoreApplication::translate("pelorinctl", "--count は 1 ～ %1 の数です: %2")
+        .arg(max)
+        .arg(value);
 }
 QString badSecureOn(const QString& value) {
-    return QStringLiteral("a SecureOn password is six hexadecimal groups (XX-XX-XX-XX-XX-XX): %1")
+    return QCoreApplication::translate(
+               "pelorinctl", "SecureOnパスワードは16進数2桁の6つの組です（XX-XX-XX-XX-XX-XX）: %1")
         .arg(value);
 }
 QString noMac() {
-    return QStringLiteral("no MAC address: give one, or run pelorinctl macs");
+    return QCoreApplication::translate(
+        "pelorinctl", "MACアドレスがありません: 指定するか、pelorinctl macs を実行してください");
 }
 QString badMac(const QString& mac) {
-    return QStringLiteral("not a MAC address of six hexadecimal groups (XX-XX-XX-XX-XX-XX): %1")
+    return QCoreApplication::translate(
+               "pelorinctl",
+               "16進数2桁の6つの組のMACアドレスではありません（XX-XX-XX-XX-XX-XX）: %1")
         .arg(mac);
 }
 QString noWakeHost() {
-    return QStringLiteral("no server address: give --to HOST, or store the server URL");
+    return QCoreApplication::translate("pelorinctl",
+                                       "TVサーバーのアドレスがありません: --to ホスト "
+                                       "を指定するか、TVサーバーのURLを保存してください");
 }
 QString wakeFailed(const QString& destination, const QString& error) {
-    return QStringLiteral("could not wake %1: %2").arg(destination, error);
+    return QCoreApplication::translate("pelorinctl", "%1 を起動できませんでした: %2")
+        .arg(destination, error);
 }
 QString wakeSent(int datagrams, const QString& mac, const QString& destination) {
-    return QStringLiteral("sent %1 magic packets for %2 to %3")
+    return QCoreApplication::translate("pelorinctl",
+                                       "%2 のマジックパケットを %3 へ %1 個送りました")
         .arg(datagrams)
         .arg(mac, destination);
 }
 
 QString describeOn() {
-    return QStringLiteral(
-        "Switches the TV server on: sends the Wake-on-LAN magic packet for Server/Mac (else "
-        "Mac-1) to the stored URL's host, then probes the server up to ten times until it "
-        "answers, and prints its final state. Exit status 0 when it is on, 1 when it never "
-        "answered, 2 without a usable MAC address, 3 when the server refused the credentials "
-        "or the URL.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "TVサーバーを起動します: Server/Mac（なければ Mac-1）のWake-on-LANマジックパケットを"
+        "保存されているURLのホストに送り、応答するまで最大10回状態を調べ、最後の状態を表示します。"
+        "終了コードは、起動したら 0、応答しなかったら 1、使えるMACアドレスがなければ 2、"
+        "認証またはURLを拒否されたら 3 です。");
 }
 QString describeOff() {
-    return QStringLiteral(
-        "Switches the TV server off: requests its hibernation page, then probes the server up "
-        "to ten times until it stops answering (when the request gets no answer at all, probes "
-        "it once), and prints its final state. Exit status 0 when it is off, 1 when it keeps "
-        "running (an encoder may be busy), 3 when the server refused the credentials or the "
-        "URL.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "TVサーバーを休止状態にします: 休止のページを要求し、応答しなくなるまで最大10回状態を"
+        "調べ（要求に応答がまったくなければ1回調べ）、最後の状態を表示します。終了コードは、"
+        "止まったら 0、動き続けたら 1（エンコーダが動作中の可能性があります）、認証またはURLを"
+        "拒否されたら 3 です。");
 }
 QString storeMacHint() {
-    return QStringLiteral("Store the server's MAC address with: pelorinctl config set Server Mac "
-                          "XX-XX-XX-XX-XX-XX (or fetch it with: pelorinctl macs)");
+    return QCoreApplication::translate(
+        "pelorinctl", "TVサーバーのMACアドレスを保存してください: pelorinctl config set Server Mac "
+                      "XX-XX-XX-XX-XX-XX（または取得: pelorinctl macs）");
 }
 QString noUsableMac() {
-    return QStringLiteral("no usable MAC address in Server/Mac or Server/Mac-1");
+    return QCoreApplication::translate(
+        "pelorinctl", "Server/Mac にも Server/Mac-1 にも使えるMACアドレスがありません");
 }
 QString neverWoke(int tries) {
-    return QStringLiteral("the server did not answer after %1 probes").arg(tries);
+    return QCoreApplication::translate("pelorinctl", "%1 回調べてもTVサーバーは応答しませんでした")
+        .arg(tries);
 }
 QString probeProblem(StatusWord word) {
     switch (word) {
     case StatusWord::PasswordRequired:
-        return QStringLiteral("the server refused the credentials");
+        return QCoreApplication::translate("pelorinctl", "TVサーバーが認証を拒否しました");
     case StatusWord::WrongURL:
-        return QStringLiteral("the URL names no server page");
+        return QCoreApplication::translate("pelorinctl", "URLはTVサーバーのページではありません");
     case StatusWord::On:
     case StatusWord::Off:
     case StatusWord::BadConfigulation:
         break;
     }
-    return QStringLiteral("the URL leads to a page that is not the server's");
+    return QCoreApplication::translate("pelorinctl",
+                                       "URLの先にあるのはTVサーバーのページではありません");
 }
 QString stillOn(int tries) {
-    return QStringLiteral("the server still runs after %1 probes").arg(tries);
+    return QCoreApplication::translate("pelorinctl", "%1 回調べてもTVサーバーは動いたままです")
+        .arg(tries);
 }
 QString stillRefused(int tries) {
-    return QStringLiteral("the server refused the credentials in all %1 probes after the "
-                          "hibernation request")
+    return QCoreApplication::translate("pelorinctl",
+                                       "休止の要求のあと、%1 回ともTVサーバーが認証を拒否しました")
         .arg(tries);
 }
 QString unansweredHibernation(const QString& statusWord) {
-    return QStringLiteral("the hibernation request got no answer and the server reads %1")
+    return QCoreApplication::translate("pelorinctl",
+                                       "休止の要求に応答がなく、TVサーバーの状態は %1 です")
         .arg(statusWord);
 }
 QString packetNotSent(const QString& destination, const QString& error) {
-    return QStringLiteral("the magic packet could not be sent to %1: %2").arg(destination, error);
+    return QCoreApplication::translate("pelorinctl", "マジックパケットを %1 へ送れませんでした: %2")
+        .arg(destination, error);
 }
 
 QString describeWatch() {
-    return QStringLiteral(
-        "Watches the TV server as Pelorin's window does: while it is believed to be on, tests "
-        "whether its web port accepts a connection; otherwise probes its page. Prints a line "
-        "with the time and the state (ON or OFF) at the start and whenever the state changes. "
-        "Ends with exit status 0 on SIGINT or SIGTERM.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "ペロリンの画面と同じようにTVサーバーを見守ります: 動いていると見ている間はWebのポートに"
+        "接続できるかを調べ、それ以外はページを調べます。始めに、そして状態（ON または OFF）が"
+        "変わるたびに、時刻と状態を1行表示します。SIGINT か SIGTERM で終了コード 0 で終わります。");
 }
 QString optionInterval(int seconds) {
-    return QStringLiteral("Seconds between two looks (default: %1).").arg(seconds);
+    return QCoreApplication::translate("pelorinctl", "調べる間隔の秒数（省略時は %1）。")
+        .arg(seconds);
 }
 QString badInterval(int max, const QString& value) {
-    return QStringLiteral("--interval is a number of seconds from 1 to %1: %2").arg(max).arg(value);
+    return QCoreApplication::translate("pelorinctl", "--interval は 1 ～ %1 の秒数です: %2")
+        .arg(max)
+        .arg(value);
 }
 
 QString describeConfig() {
-    return QStringLiteral(
-        "Reads and writes Pelorin's settings (sections Pos, Form and Server). A value that "
-        "begins with a dash follows \"--\". The value - of Server Password asks for the "
-        "password at the terminal without showing it (or reads a line of standard input). "
-        "config list shows the password as ******** unless --show-secrets is given.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "ペロリンの設定（セクション Pos、Form、Server）を読み書きします。- で始まる値は -- の後に"
+        "書きます。Server Password の値を - にすると、端末でパスワードを表示せずに入力します"
+        "（または標準入力から1行読みます）。config list は --show-secrets を付けない限り"
+        "パスワードを ******** と表示します。");
 }
 QString argumentConfigAction() {
-    return QStringLiteral("get SECTION KEY | set SECTION KEY VALUE | list");
+    return QCoreApplication::translate("pelorinctl",
+                                       "get セクション キー | set セクション キー 値 | list");
 }
 QString optionPasswordStdin() {
-    return QStringLiteral("config set Server Password without VALUE: reads the password from "
-                          "the first line of standard input.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "値なしの config set Server Password: パスワードを標準入力の1行目から読みます。");
 }
 QString optionShowSecrets() {
-    return QStringLiteral("config list: shows the password instead of ********.");
+    return QCoreApplication::translate("pelorinctl",
+                                       "config list: パスワードを ******** ではなく表示します。");
 }
 QString configUsage() {
-    return QStringLiteral("config takes: get SECTION KEY | set SECTION KEY VALUE | list");
+    return QCoreApplication::translate(
+        "pelorinctl", "config の使い方: get セクション キー | set セクション キー 値 | list");
 }
 QString unknownConfigAction(const QString& action) {
-    return QStringLiteral("unknown config action '%1' (actions are get, set and list)").arg(action);
+    return QCoreApplication::translate(
+               "pelorinctl", "'%1' という config の操作はありません（操作は get、set、list）")
+        .arg(action);
 }
 QString unknownSection(const QString& section) {
-    return QStringLiteral("unknown section %1 (sections are Pos, Form and Server)").arg(section);
+    return QCoreApplication::translate(
+               "pelorinctl", "%1 というセクションはありません（セクションは Pos、Form、Server）")
+        .arg(section);
 }
 QString unknownKey(const QString& key, const QString& section) {
-    return QStringLiteral("unknown key %1 in section %2").arg(key, section);
+    return QCoreApplication::translate("pelorinctl", "セクション %2 に %1 というキーはありません")
+        .arg(key, section);
 }
 QString passwordStdinOnlyForPassword() {
-    return QStringLiteral("--password-stdin is for: config set Server Password");
+    return QCoreApplication::translate("pelorinctl",
+                                       "--password-stdin は config set Server Password で使います");
 }
 QString passwordStdinWithoutValue() {
-    return QStringLiteral("--password-stdin goes with: config set Server Password (without VALUE)");
+    return QCoreApplication::translate(
+        "pelorinctl", "--password-stdin は値なしの config set Server Password で使います");
 }
 QString showSecretsOnlyForList() {
-    return QStringLiteral("--show-secrets goes with: config list");
+    return QCoreApplication::translate("pelorinctl", "--show-secrets は config list で使います");
 }
 QString passwordPrompt() {
-    return QStringLiteral("Password (not shown): ");
+    return QCoreApplication::translate("pelorinctl", "パスワード（表示されません）: ");
 }
 QString noPasswordFromTerminal() {
-    return QStringLiteral("no password was read from the terminal");
+    return QCoreApplication::translate("pelorinctl", "端末からパスワードを読めませんでした");
 }
 QString noPasswordFromInput() {
-    return QStringLiteral("no password was read: standard input ended");
+    return QCoreApplication::translate("pelorinctl",
+                                       "パスワードを読めませんでした: 標準入力が終わっています");
 }
 QString valueRefused() {
-    return QStringLiteral("this value cannot be stored");
+    return QCoreApplication::translate("pelorinctl", "この値は保存できません");
 }
 QString cannotWrite(const QString& path) {
-    return QStringLiteral("cannot write %1").arg(path);
+    return QCoreApplication::translate("pelorinctl", "%1 に書き込めません").arg(path);
 }
 
 QString describeDiscover() {
-    return QStringLiteral(
-        "Finds TV servers: asks every host address of the named IPv4 networks (CIDR, at most "
-        "a /22 each) for the server page over HTTP, many at once, and lists each address whose "
-        "page is the server's, with its URL and the MAC addresses it reports. Without CIDR, "
-        "prints this machine's own networks as suggestions and scans nothing. Exit status 0 "
-        "when a server was found, 1 when none was, 2 for a mistake in the arguments.");
+    return QCoreApplication::translate(
+        "pelorinctl",
+        "TVサーバーを探します: 指定したIPv4ネットワーク（CIDR、それぞれ /22 まで）のすべての"
+        "ホストアドレスにHTTPでTVサーバーのページを一度に多数問い合わせ、TVサーバーのページを返した"
+        "アドレスを、そのURLと報告されたMACアドレスとともに一覧にします。CIDRを指定しないときは、"
+        "このマシンのネットワークを候補として示すだけで、何も調べません。終了コードは、見つかれば "
+        "0、"
+        "見つからなければ 1、引数の誤りなら 2 です。");
 }
 QString argumentNetworks() {
-    return QStringLiteral("IPv4 networks to scan, such as 192.168.1.0/24.");
+    return QCoreApplication::translate("pelorinctl",
+                                       "調べるIPv4ネットワーク（例: 192.168.1.0/24）。");
 }
 QString optionPort() {
-    return QStringLiteral("TCP port of the server's web page (default: 80).");
+    return QCoreApplication::translate("pelorinctl",
+                                       "TVサーバーのWebページのTCPポート（省略時は 80）。");
 }
 QString optionPath() {
-    return QStringLiteral("Path of the server URL (default: /tv).");
+    return QCoreApplication::translate("pelorinctl", "TVサーバーのURLのパス（省略時は /tv）。");
 }
 QString optionTimeout(int ms) {
-    return QStringLiteral("Milliseconds each address has to answer (default: %1).").arg(ms);
+    return QCoreApplication::translate("pelorinctl",
+                                       "各アドレスが応答するまで待つミリ秒（省略時は %1）。")
+        .arg(ms);
 }
 QString optionSave() {
-    return QStringLiteral("Stores the N-th server found as the server URL, with its MAC "
-                          "addresses, as the settings dialog's OK would.");
+    return QCoreApplication::translate(
+        "pelorinctl", "見つかったN番目のTVサーバーを、設定画面のOKと同じように、MACアドレスと"
+                      "ともにTVサーバーのURLとして保存します。");
 }
 QString optionLocal() {
-    return QStringLiteral("Scans this machine's own IPv4 networks too.");
+    return QCoreApplication::translate("pelorinctl", "このマシンのIPv4ネットワークも調べます。");
 }
 QString notANetwork(const QString& text) {
-    return QStringLiteral("not an IPv4 network written ADDRESS/PREFIX: %1").arg(text);
+    return QCoreApplication::translate(
+               "pelorinctl", "アドレス/プレフィックス の形のIPv4ネットワークではありません: %1")
+        .arg(text);
 }
 QString networkTooLarge(const QString& network, quint64 addresses, int widest) {
-    return QStringLiteral("%1 has %2 addresses; a network to scan is at most a /%3 (%4 "
-                          "addresses): name smaller ones")
+    return QCoreApplication::translate("pelorinctl",
+                                       "%1 には %2 個のアドレスがあります。調べるネットワークは "
+                                       "/%3（%4 個のアドレス）までです: "
+                                       "もっと小さいネットワークを指定してください")
         .arg(network)
         .arg(addresses)
         .arg(widest)
         .arg(quint64(1) << (32 - widest));
 }
 QString badPort(const QString& value) {
-    return QStringLiteral("--port is a number from 1 to 65535: %1").arg(value);
+    return QCoreApplication::translate("pelorinctl", "--port は 1 ～ 65535 の数です: %1")
+        .arg(value);
 }
 QString badPath(const QString& value) {
-    return QStringLiteral("--path is a URL path that begins with /: %1").arg(value);
+    return QCoreApplication::translate("pelorinctl", "--path は / で始まるURLのパスです: %1")
+        .arg(value);
 }
 QString badTimeout(int min, int max, const QString& value) {
-    return QStringLiteral("--timeout is a number of milliseconds from %1 to %2: %3")
+    return QCoreApplication::translate("pelorinctl", "--timeout は %1 ～ %2 のミリ秒数です: %3")
         .arg(min)
         .arg(max)
         .arg(value);
 }
 QString badSave(const QString& value) {
-    return QStringLiteral("--save is the number of a server in the list, from 1: %1").arg(value);
+    return QCoreApplication::translate("pelorinctl",
+                                       "--save は一覧のTVサーバーの番号（1から）です: %1")
+        .arg(value);
 }
 QString noNetworkNamed(const QString& example) {
-    return QStringLiteral("no network to scan: name one, such as pelorinctl discover %1, or "
-                          "give --local to scan all of this machine's networks listed above")
+    return QCoreApplication::translate(
+               "pelorinctl", "調べるネットワークがありません: pelorinctl discover %1 "
+                             "のように指定するか、上に示した"
+                             "このマシンのネットワークをすべて調べるには --local を付けてください")
         .arg(example);
 }
 QString noNetworkToSuggest() {
-    return QStringLiteral("no network to scan: name one as ADDRESS/PREFIX (this machine has no "
-                          "IPv4 network to suggest)");
+    return QCoreApplication::translate(
+        "pelorinctl", "調べるネットワークがありません: アドレス/プレフィックス で指定してください"
+                      "（このマシンには候補にできるIPv4ネットワークがありません）");
 }
 QString scanning(qsizetype addresses) {
-    return QStringLiteral("Asking %1 addresses for the server page...").arg(addresses);
+    return QCoreApplication::translate("pelorinctl",
+                                       "%1 個のアドレスにTVサーバーのページを問い合わせています...")
+        .arg(addresses);
 }
 QString noServerFound(qsizetype addresses) {
-    return QStringLiteral("no server found among %1 addresses").arg(addresses);
+    return QCoreApplication::translate("pelorinctl",
+                                       "%1 個のアドレスの中にTVサーバーは見つかりませんでした")
+        .arg(addresses);
 }
 QString saveOutOfRange(int n, qsizetype found) {
-    return QStringLiteral("--save %1: only %2 servers were found; nothing was stored")
+    return QCoreApplication::translate(
+               "pelorinctl",
+               "--save %1: 見つかったTVサーバーは %2 台だけです。何も保存していません")
         .arg(n)
         .arg(found);
 }
 QString saved(const QString& url) {
-    return QStringLiteral("Stored %1 as the server URL, with its MAC addresses.").arg(url);
+    return QCoreApplication::translate(
+               "pelorinctl", "%1 をTVサーバーのURLとして、MACアドレスとともに保存しました。")
+        .arg(url);
 }
 
 QString describeHelp() {
-    return QStringLiteral("Shows what pelorinctl does, or what one command does and takes.");
+    return QCoreApplication::translate(
+        "pelorinctl", "pelorinctl の説明、または1つのコマンドの説明と引数を表示します。");
 }
 QString argumentCommand() {
-    return QStringLiteral("A command.");
+    return QCoreApplication::translate("pelorinctl", "コマンド。");
 }
 
 } // namespace pelorin::cli::text

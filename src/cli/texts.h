@@ -5,9 +5,10 @@
 #include <QString>
 #include <QStringList>
 
-// Every human-readable text pelorinctl prints comes from here, in English for now; data (status
-// words, JSON values, setting values) never does. Each text is a whole sentence with %1
-// placeholders, so that a translation can replace it as a whole.
+// Every human-readable text pelorinctl prints comes from here, written in Japanese and shown in
+// the user's language through Qt's translations (the English catalogue for everyone else); data
+// (status words, JSON values, setting values) never is. Each text is a whole sentence with %1
+// placeholders, so that a translation replaces it as a whole.
 namespace pelorin::cli::text {
 
 // The window's status texts and messages, as the core shows them, in pelorinctl's words. The

@@ -2,6 +2,7 @@
 // temporary folder, the simulated TV server on loopback, every wait scaled down. The machine's
 // own networks are never asked for: `discover` is told that this machine has 127.0.0.0/29.
 #include "cli/cli.h"
+#include "common/language.h"
 #include "common/timing.h"
 #include "simulator.h"
 
@@ -139,6 +140,8 @@ class PelorinctlTest : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { pelorin::installTranslations(); } // the user's language: LANG
+
     void init() {
         timing::setScale(0.01);
         m_dir = std::make_unique<QTemporaryDir>();
