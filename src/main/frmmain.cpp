@@ -43,12 +43,6 @@ constexpr qsizetype ResponseBoxChars = 32 * 1024;
 constexpr int ClientWidth = 2040;
 constexpr int ClientHeight = 1080;
 
-QString lampDescription(const ServerState& state) {
-    if (state.blinking())
-        return QStringLiteral("確認中");
-    return state.colour() == LampColour::Green ? QStringLiteral("ON") : QStringLiteral("OFF");
-}
-
 QRgb rgbOf(LampColour colour) {
     switch (colour) {
     case LampColour::Green:
@@ -93,6 +87,21 @@ bool isOnOrOff(StatusWord word) {
     return word == StatusWord::On || word == StatusWord::Off;
 }
 
+// Marks Init's look at the server in the state for as long as it runs, whichever way it ends.
+class InitialisingFlag {
+public:
+    explicit InitialisingFlag(ServerState& state) : m_state(state), m_before(state.initialising()) {
+        m_state.setInitialising(true);
+    }
+    ~InitialisingFlag() { m_state.setInitialising(m_before); }
+    InitialisingFlag(const InitialisingFlag&) = delete;
+    InitialisingFlag& operator=(const InitialisingFlag&) = delete;
+
+private:
+    ServerState& m_state;
+    const bool m_before;
+};
+
 } // namespace
 
 QString instanceLockPath(const QString& settingsPath) {
@@ -134,7 +143,7 @@ frmMain::frmMain()
     connect(&timPeriodic, &QTimer::timeout, this, &frmMain::timPeriodic_Timer);
 
     m_design = std::make_unique<frmDesign>(*this, m_state);
-    connect(&m_state, &ServerState::changed, this, &frmMain::paintLamp);
+    connect(&m_state, &ServerState::changed, this, &frmMain::showState);
 }
 
 frmMain::~frmMain() = default;
@@ -193,7 +202,6 @@ void frmMain::buildWindow() {
     txtLamp->setFont(ui::formFont(4));
     txtLamp->setAutoFillBackground(true);
     txtLamp->setAccessibleName(QStringLiteral("ランプ"));
-    paintLamp();
 
     Option1 = makeOption(QStringLiteral("ON"), 360);
     Option1->setObjectName(QStringLiteral("Option1"));
@@ -229,6 +237,7 @@ void frmMain::buildWindow() {
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(StatusBar1Panel1, 1);
+    showState();
 
     // The client area below the menu bar holds the frame and the status bar; the window grows
     // around it by whatever height the menu bar needs.
@@ -301,6 +310,7 @@ void frmMain::failStartUp(const QString& message, bool lampOff) {
 void frmMain::Init() {
     if (m_ended)
         return;
+    const InitialisingFlag initialising(m_state);
     if (m_settings.serverMissing()) {
         showMessage(MessageIcon::Information, QStringLiteral("TVサーバーのURLを指定してください"));
         openSettings();
@@ -407,13 +417,15 @@ void frmMain::MVersion_Click() {
 
 // ---- Lamp -----------------------------------------------------------------------------------
 
-void frmMain::paintLamp() {
+void frmMain::showState() {
     QPalette palette = txtLamp->palette();
     const QColor colour(rgbOf(m_state.colour()));
     palette.setColor(QPalette::Base, colour);
     palette.setColor(QPalette::Window, colour);
     txtLamp->setPalette(palette);
-    txtLamp->setAccessibleDescription(lampDescription(m_state));
+    txtLamp->setAccessibleDescription(m_state.description());
+    StatusBar1Panel1->setText(m_state.statusText());
+    StatusBar1Panel1->setAccessibleDescription(m_state.statusText());
 }
 
 QRgb frmMain::lampColour() const {
@@ -461,8 +473,7 @@ void frmMain::timLamp_Timer() {
 // ---- Status bar and messages ----------------------------------------------------------------
 
 void frmMain::showStatus(const QString& text) {
-    StatusBar1Panel1->setText(text);
-    StatusBar1Panel1->setAccessibleDescription(text);
+    m_state.setStatusText(text);
     // The box is out of sight and only mirrors the page. It is refilled when the page changed,
     // and a page far longer than any real one is cut: laying out a megabyte of text would hold
     // the GUI thread for seconds.
@@ -474,7 +485,7 @@ void frmMain::showStatus(const QString& text) {
 }
 
 QString frmMain::statusText() const {
-    return StatusBar1Panel1->text();
+    return m_state.statusText();
 }
 
 void frmMain::showMessage(MessageIcon icon, const QString& text) {
@@ -514,8 +525,8 @@ void frmMain::runPowerCommand(QRadioButton* option,
     // A click runs the command from inside the button's own click handling, which repaints the
     // button only once the handler returns; the command takes seconds, so ask for it now.
     option->update();
-    (m_commands.*command)();
-    m_state.setBusy(false);
+    const PowerCommands::Result result = (m_commands.*command)();
+    m_state.endCommand(result.end);
     m_commandOption = nullptr;
     if (!m_ended)
         timPeriodic.start();

@@ -96,7 +96,7 @@ private:
     void buildWindow();
     void buildMenus();
     QRadioButton* makeOption(const QString& caption, int left);
-    void paintLamp();
+    void showState();
     void settleLamp(bool on);
     void selectQuietly(QRadioButton* option);
     void runPowerCommand(QRadioButton* option, PowerCommands::Result (PowerCommands::*command)());

@@ -2,6 +2,12 @@
 
 namespace pelorin {
 
+QString ServerState::description() const {
+    if (m_blinking)
+        return QStringLiteral("確認中");
+    return m_colour == LampColour::Green ? QStringLiteral("ON") : QStringLiteral("OFF");
+}
+
 void ServerState::paint(LampColour colour, LampFace face) {
     m_colour = colour;
     m_face = face;
@@ -34,6 +40,25 @@ void ServerState::setBusy(bool busy) {
     if (busy == m_busy)
         return;
     m_busy = busy;
+    Q_EMIT changed();
+}
+
+void ServerState::endCommand(PowerCommands::End end) {
+    setBusy(false);
+    Q_EMIT commandEnded(end);
+}
+
+void ServerState::setInitialising(bool initialising) {
+    if (initialising == m_initialising)
+        return;
+    m_initialising = initialising;
+    Q_EMIT changed();
+}
+
+void ServerState::setStatusText(const QString& text) {
+    if (text == m_statusText)
+        return;
+    m_statusText = text;
     Q_EMIT changed();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "serverlink/powercommands.h"
+
 #include <QObject>
+#include <QString>
 
 namespace pelorin {
 
@@ -12,9 +15,10 @@ enum class LampColour { White, Green, Red };
 enum class LampFace { None, On, Off };
 
 // What the windows show about the server, in one place: the belief that it runs, the lamp's
-// colour and face, whether the lamp blinks (a probe or command is under way) and whether a power
-// command runs. The main window's lamp routines are its only writers; the main window's lamp,
-// the floating button, the tray icon and the notifications follow it through its signals.
+// colour and face, whether the lamp blinks (a probe or command is under way), whether a power
+// command runs or Init looks at the server, and the status bar's text. The main window's lamp
+// routines, its command runner, Init and its status bar are the only writers; the main window's
+// lamp, the floating button, the tray icon and the notifications follow it through its signals.
 class ServerState final : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +27,11 @@ public:
     LampFace face() const { return m_face; }
     bool blinking() const { return m_blinking; }
     bool busy() const { return m_busy; }
+    bool initialising() const { return m_initialising; }
+    const QString& statusText() const { return m_statusText; }
+    // What the lamp says in words, for assistive technology: "確認中" while it blinks, otherwise
+    // "ON" or "OFF" as its colour shows.
+    QString description() const;
 
     // Lamp_ON and Lamp_OFF: the blinking ends and the lamp shows the server on or off.
     void settle(bool on);
@@ -30,8 +39,14 @@ public:
     void startBlinking();
     // One step of the blink: white turns red (the off face), anything else white (the on face).
     void blinkStep();
-    // A power command starts or ends.
+    // A power command starts (true) or ends (false).
     void setBusy(bool busy);
+    // The power command has ended with `end`: busy no more, then commandEnded.
+    void endCommand(PowerCommands::End end);
+    // Init looks at the server, at start-up or again after the settings dialog: what it finds is
+    // where the server stands, not a change of it.
+    void setInitialising(bool initialising);
+    void setStatusText(const QString& text);
 
 Q_SIGNALS:
     // Any of the values above changed.
@@ -41,6 +56,8 @@ Q_SIGNALS:
     void lampPainted();
     // startBlinking(): the lamp blinks, and the button shows the hourglass, from now on.
     void blinkingStarted();
+    // endCommand(): how the power command ended; busy() is already false.
+    void commandEnded(pelorin::PowerCommands::End end);
 
 private:
     void paint(LampColour colour, LampFace face);
@@ -50,6 +67,8 @@ private:
     LampFace m_face = LampFace::None;
     bool m_blinking = false;
     bool m_busy = false;
+    bool m_initialising = false;
+    QString m_statusText;
 };
 
 } // namespace pelorin
