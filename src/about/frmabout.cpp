@@ -1,5 +1,6 @@
 #include "about/frmabout.h"
 
+#include "common/ui/accessibility.h"
 #include "common/ui/fonts.h"
 #include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
@@ -7,8 +8,10 @@
 #include "programicon.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -71,6 +74,13 @@ protected:
 };
 
 QPointer<frmAbout> g_aboutBox;
+
+bool isActivationKey(const QKeyEvent& key) {
+    const bool plain = key.modifiers() == Qt::NoModifier || key.modifiers() == Qt::KeypadModifier;
+    return plain && !key.isAutoRepeat() &&
+           (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter ||
+            key.key() == Qt::Key_Space);
+}
 
 } // namespace
 
@@ -137,6 +147,9 @@ void frmAbout::buildControls() {
     Label2->setFont(linkFont());
     Label2->setAccessibleName(QStringLiteral("Webページ"));
     Label2->setAccessibleDescription(QString::fromLatin1(WebAddress));
+    // Tab reaches the link after OK; Enter or Space opens the page as a click does.
+    Label2->setFocusPolicy(Qt::StrongFocus);
+    ui::presentAs(*Label2, ui::AccessibleKind::Link, [this] { Label2_Click(); });
 
     Label4 =
         label("Label4", QStringLiteral("を参照ください。"), twips::rect(3960, 1080, 1455, 255));
@@ -206,6 +219,18 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
         if (watched == Label2 && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             m_linkPressed = true;
+        break;
+    case QEvent::KeyPress:
+        if (watched == Label2 && isActivationKey(*static_cast<QKeyEvent*>(event))) {
+            Label2_Click();
+            return true; // not the default button's Enter as well
+        }
+        break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        // The focused link shows in the colour a pointer over it gives it.
+        if (watched == Label2)
+            setLinkColor(event->type() == QEvent::FocusIn ? LinkRed : LinkBlue);
         break;
     case QEvent::MouseButtonRelease:
         if (watched == Label2 && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

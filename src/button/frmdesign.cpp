@@ -1,12 +1,15 @@
 #include "button/frmdesign.h"
 
 #include "button/keyfaces.h"
+#include "common/ui/accessibility.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
 #include "settings/settings.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -57,6 +60,8 @@ frmDesign::frmDesign(FloatingButtonHost& host, const ServerState& state, QWidget
     });
     connect(&state, &ServerState::blinkingStarted, this,
             [this] { setPointer(KeyPointer::Hourglass); });
+    connect(&state, &ServerState::changed, this,
+            [this] { Picture1->setAccessibleDescription(m_state.description()); });
 }
 
 void frmDesign::buildWindow() {
@@ -76,7 +81,10 @@ void frmDesign::buildWindow() {
     Picture1->setContentsMargins(0, 0, 0, 0);
     Picture1->setScaledContents(false);
     Picture1->setToolTip(QStringLiteral("ペロリン"));
-    Picture1->setAccessibleName(QStringLiteral("電源ボタン"));
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    Picture1->setAccessibleName(QStringLiteral("ペロリン"));
+    Picture1->setAccessibleDescription(m_state.description());
+    ui::presentAs(*Picture1, ui::AccessibleKind::Button, [this] { Picture1_KeyClick(); });
     // Moves arrive without a button too, so that a drag whose release was swallowed elsewhere
     // still follows the pointer until the next release, as the drag flag says.
     Picture1->setMouseTracking(true);
@@ -116,8 +124,6 @@ void frmDesign::setFace(KeyFace face) {
     // A hidden button (the usual case: the main window is up) gets its picture when it shows.
     if (isVisible())
         Picture1->setPixmap(picture2(face));
-    const bool on = face == KeyFace::OnRaised || face == KeyFace::OnPressed;
-    Picture1->setAccessibleDescription(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
 }
 
 void frmDesign::setPointer(KeyPointer pointer) {
@@ -166,6 +172,15 @@ bool frmDesign::eventFilter(QObject* watched, QEvent* event) {
         Picture1_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
         return true;
     }
+    case QEvent::KeyPress:
+        return Picture1_KeyPress(*static_cast<QKeyEvent*>(event));
+    case QEvent::ContextMenu:
+        // The platform's own answer to the context-menu key; the key itself may have opened the
+        // menu already. A right click opens it on release, as it always has.
+        if (static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse &&
+            !MMenu->isVisible())
+            openMenuFromKeyboard();
+        return true;
     default:
         return QWidget::eventFilter(watched, event);
     }
@@ -213,6 +228,32 @@ void frmDesign::Picture1_MouseUp(Qt::MouseButton button, QPoint globalPos) {
     DragActive = false;
     if (button == Qt::RightButton)
         m_popup(*MMenu, globalPos);
+}
+
+void frmDesign::Picture1_KeyClick() {
+    Picture1_MouseDown(Qt::LeftButton, QPointF());
+    Picture1_MouseUp(Qt::LeftButton, Picture1->mapToGlobal(Picture1->rect().center()));
+}
+
+bool frmDesign::Picture1_KeyPress(const QKeyEvent& key) {
+    const bool shiftF10 = key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier;
+    if (key.key() == Qt::Key_Menu || shiftF10) {
+        openMenuFromKeyboard();
+        return true;
+    }
+    const bool click = key.modifiers() == Qt::NoModifier || key.modifiers() == Qt::KeypadModifier;
+    if (click &&
+        (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
+        // A key held down clicks once, not once per repeat.
+        if (!key.isAutoRepeat())
+            Picture1_KeyClick();
+        return true;
+    }
+    return false;
+}
+
+void frmDesign::openMenuFromKeyboard() {
+    m_popup(*MMenu, Picture1->mapToGlobal(Picture1->rect().center()));
 }
 
 bool frmDesign::runPowerClick() {

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 
@@ -32,7 +33,10 @@ public:
 };
 
 // The tiny floating power button that stands in for the main window: a click switches the
-// server, a drag moves the button, the right button opens a menu to go back or quit.
+// server, a drag moves the button, the right button opens a menu to go back or quit. The key
+// takes the keyboard focus: Space and Enter click it, the context-menu key and Shift+F10 open
+// the menu; assistive technology sees a button named after the program, described by the
+// server's state, whose press action clicks it.
 //
 // The main window creates it once and keeps it for the whole run, hiding and showing it. The
 // constructor only builds the window; Form_Load places it, and the main window calls it after
@@ -57,6 +61,9 @@ public:
     using MenuPopup = std::function<void(QMenu&, QPoint)>;
     void setMenuPopup(MenuPopup popup);
 
+    // Space, Enter or the press action: a left click on the key where the pointer stays.
+    void Picture1_KeyClick();
+
     QLabel* picture1() const { return Picture1; }
     QMenu* menu() const { return MMenu; }
     QAction* formAction() const { return MForm; }
@@ -78,6 +85,8 @@ private:
     void Picture1_MouseDown(Qt::MouseButton button, QPointF xy);
     void Picture1_MouseMove(QPointF xy);
     void Picture1_MouseUp(Qt::MouseButton button, QPoint globalPos);
+    bool Picture1_KeyPress(const QKeyEvent& key);
+    void openMenuFromKeyboard();
     void MForm_Click();
     void MEnd_Click();
 

@@ -90,6 +90,10 @@ void frmMac::buildControls() {
     for (int i = 0; i < MacGroups; ++i)
         txtMac[i]->setAccessibleName(QStringLiteral("MACアドレス %1").arg(i + 1));
     VScroll1->setAccessibleName(QStringLiteral("MACアドレスの候補"));
+    // Each label names the box after it; the MAC address's label stands before the first group,
+    // and the groups' names carry it with their numbers.
+    Label4->setBuddy(Text3);
+    Label5->setBuddy(txtMac[0]);
 
     for (int i = 1; i < MacGroups; ++i)
         setTabOrder(txtMac[i - 1], txtMac[i]);

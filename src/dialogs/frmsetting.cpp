@@ -1,5 +1,6 @@
 #include "dialogs/frmsetting.h"
 
+#include "common/ui/accessibility.h"
 #include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
@@ -84,11 +85,16 @@ void frmSetting::buildControls() {
     Command2->setDefault(true);
     Command1 = makeButton(this, QStringLiteral("キャンセル"), twips::rect(3480, 2760, 1215, 375));
 
-    // Screen readers (and end-to-end tests) find the boxes by these names.
+    // Screen readers (and end-to-end tests) find the boxes by these names, and each box is
+    // labelled by the label in front of it.
     Frame3->setAccessibleName(QStringLiteral("TVサーバー"));
     Combo1->setAccessibleName(QStringLiteral("URL"));
+    ui::presentAs(*Combo1, ui::AccessibleKind::NamedComboBox);
     Text1->setAccessibleName(QStringLiteral("ユーザー名"));
     Text2->setAccessibleName(QStringLiteral("パスワード"));
+    Label1->setBuddy(Combo1);
+    Label2->setBuddy(Text1);
+    Label3->setBuddy(Text2);
 
     setTabOrder(Combo1, Text1);
     setTabOrder(Text1, Text2);

@@ -3,6 +3,7 @@
 #include "about/frmabout.h"
 #include "about/help.h"
 #include "common/timing.h"
+#include "common/ui/accessibility.h"
 #include "common/ui/fonts.h"
 #include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
@@ -202,6 +203,7 @@ void frmMain::buildWindow() {
     txtLamp->setFont(ui::formFont(4));
     txtLamp->setAutoFillBackground(true);
     txtLamp->setAccessibleName(QStringLiteral("ランプ"));
+    ui::presentAs(*txtLamp, ui::AccessibleKind::Indicator);
 
     Option1 = makeOption(QStringLiteral("ON"), 360);
     Option1->setObjectName(QStringLiteral("Option1"));

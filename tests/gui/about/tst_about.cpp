@@ -3,6 +3,7 @@
 #include "common/ui/seams.h"
 #include "programicon.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -139,6 +140,26 @@ private slots:
         QCOMPARE(m_messages, QStringList{QStringLiteral(
                                  "Webページを開けませんでした。\r\nhttps://pelorin.example.jp/")});
         m_messages.clear();
+        QCOMPARE(openAboutBox(), box);
+    }
+
+    // Tab reaches the link, which assistive technology knows as one; Enter and Space open the
+    // page there, not the default button's OK.
+    void linkByKeyboard() {
+        frmAbout* const box = openBox();
+        QVERIFY(box);
+        QLabel* const link = control<QLabel>(box, "Label2");
+        QAccessibleInterface* const access = QAccessible::queryAccessibleInterface(link);
+        QCOMPARE(access->role(), QAccessible::Link);
+        QCOMPARE(access->text(QAccessible::Name), QStringLiteral("Webページ"));
+        box->activateWindow();
+        control(box, "cmdOK")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), link);
+        QTest::keyClick(link, Qt::Key_Return);
+        QTest::keyClick(link, Qt::Key_Space);
+        access->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_opened.size(), 3);
         QCOMPARE(openAboutBox(), box);
     }
 

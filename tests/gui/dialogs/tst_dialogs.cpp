@@ -5,7 +5,9 @@
 #include "rules/urltidy.h"
 #include "settings/settings.h"
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -13,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace pelorin;
@@ -66,6 +70,33 @@ private slots:
         ui::setMessageHandler({});
         ui::setModalHandler({});
         QVERIFY(!loadedSettingDialog());
+    }
+
+    // Assistive technology names each box by the label in front of it, and the URL box "URL"
+    // whatever it holds.
+    void boxesLabelled() {
+        frmSetting setting({});
+        setting.Combo1->setEditText(u"http://host/tv"_s);
+        frmMac details(u"http://host/tv"_s, {});
+        const QList<std::pair<QLabel*, QWidget*>> pairs{{setting.Label1, setting.Combo1},
+                                                        {setting.Label2, setting.Text1},
+                                                        {setting.Label3, setting.Text2},
+                                                        {details.Label4, details.Text3},
+                                                        {details.Label5, details.txtMac[0]}};
+        for (const auto& [label, box] : pairs) {
+            const auto relations =
+                QAccessible::queryAccessibleInterface(box)->relations(QAccessible::Label);
+            // A titled frame around the box labels it too.
+            QVERIFY2(std::any_of(relations.begin(), relations.end(),
+                                 [label = label](const auto& relation) {
+                                     return relation.first->object() == label;
+                                 }),
+                     qPrintable(label->text()));
+        }
+        QAccessibleInterface* const url = QAccessible::queryAccessibleInterface(setting.Combo1);
+        QCOMPARE(url->role(), QAccessible::ComboBox);
+        QCOMPARE(url->text(QAccessible::Name), u"URL"_s);
+        QCOMPARE(url->text(QAccessible::Value), u"http://host/tv"_s);
     }
 
     void urlTidying_data() {

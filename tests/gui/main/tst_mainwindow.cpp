@@ -6,11 +6,13 @@
 #include "button/frmdesign.h"
 #include "common/ui/formstyle.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -363,6 +365,17 @@ void MainWindowTest::lampBlinksAndSettles() {
     window.Lamp_BLINK();
     window.timLamp_Timer();
     QCOMPARE(window.lampColour(), frmMain::Red); // from the dark lamp: red first
+
+    // Assistive technology reads the lamp's state; it is no text box to type into.
+    QAccessibleInterface* const lamp =
+        QAccessible::queryAccessibleInterface(window.findChild<QLineEdit*>("txtLamp"));
+    QCOMPARE(lamp->role(), QAccessible::StaticText);
+    QVERIFY(lamp->state().readOnly);
+    QVERIFY(!lamp->editableTextInterface());
+    QCOMPARE(lamp->text(QAccessible::Name), QStringLiteral("ランプ"));
+    QCOMPARE(lamp->text(QAccessible::Description), QStringLiteral("確認中"));
+    window.Lamp_ON();
+    QCOMPARE(lamp->text(QAccessible::Description), QStringLiteral("ON"));
 }
 
 void MainWindowTest::monitorFollowsServer() {

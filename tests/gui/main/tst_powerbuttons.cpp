@@ -4,7 +4,10 @@
 
 #include "button/frmdesign.h"
 
+#include <QAccessible>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScreen>
@@ -80,6 +83,7 @@ private Q_SLOTS:
     void floatingButtonDragDoesNotSwitch();
     void floatingButtonIgnoresClicksWhileBlinking();
     void floatingButtonMenu();
+    void floatingButtonByKeyboard();
 };
 
 void PowerButtonsTest::onWakesServer() {
@@ -248,6 +252,46 @@ void PowerButtonsTest::floatingButtonMenu() {
     button->endAction()->trigger();
     QCOMPARE(scene.harness.programEnds, 1);
     QCOMPARE(ReadIni(ini::Pos, QStringLiteral("Main_Top")), QStringLiteral("600"));
+}
+
+void PowerButtonsTest::floatingButtonByKeyboard() {
+    Scene scene;
+    frmDesign* const button = scene.window->floatingButton();
+    QLabel* const key = button->picture1();
+    QAccessibleInterface* const access = QAccessible::queryAccessibleInterface(key);
+    QVERIFY(access);
+    QCOMPARE(access->role(), QAccessible::Button);
+    QCOMPARE(access->text(QAccessible::Name), QStringLiteral("ペロリン"));
+    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("ON"));
+    QVERIFY(access->state().focusable);
+    QVERIFY(access->actionInterface());
+    QVERIFY(access->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::pressAction()));
+
+    QTest::keyClick(key, Qt::Key_Space);
+    QVERIFY(!scene.server->isOn());
+    QCOMPARE(button->face(), KeyFace::OffRaised);
+    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("OFF"));
+
+    // The press action clicks as a click does: a blinking lamp lets no click through.
+    scene.window->Lamp_BLINK();
+    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("確認中"));
+    access->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTest::keyClick(key, Qt::Key_Return);
+    QTest::qWait(20);
+    QVERIFY(scene.server->datagrams().isEmpty());
+    scene.window->Lamp_OFF();
+    access->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_VERIFY(scene.server->isOn());
+
+    // The context-menu key (as the platform passes it on) and Shift+F10 open the menu.
+    int menus = 0;
+    button->setMenuPopup([&menus](QMenu&, QPoint) { ++menus; });
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              key->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(key, &menuKey);
+    QTest::keyClick(key, Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(menus, 2);
 }
 
 QTEST_MAIN(PowerButtonsTest)
