@@ -9,6 +9,8 @@
 #include "common/ui/seams.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
+#include "desktop/desktopnotices.h"
+#include "desktop/notices.h"
 #include "dialogs/frmmac.h"
 #include "dialogs/frmsetting.h"
 #include "settings/settings.h"
@@ -28,6 +30,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
+#include <QSystemTrayIcon>
 
 #include <algorithm>
 
@@ -280,7 +283,7 @@ bool frmMain::Form_Load() {
     // Only the window that stays visible is shown: showing the other one only to hide it at
     // once would cost start-up time and change nothing on the screen.
     m_design->Form_Load();
-    if (m_settings.read(ini::Form, ini::Show) == QLatin1String("Button"))
+    if (formIsButton())
         m_design->setVisible(true);
     else
         setVisible(true);
@@ -289,7 +292,25 @@ bool frmMain::Form_Load() {
         return false;
     SuppressClick = false;
     timPeriodic.start();
+    // Nothing of them may delay the first state on the screen: they come once it is there.
+    QMetaObject::invokeMethod(this, &frmMain::startDesktopCompanions, Qt::QueuedConnection);
     return true;
+}
+
+bool frmMain::formIsButton() const {
+    return m_settings.read(ini::Form, ini::Show) == QLatin1String("Button");
+}
+
+void frmMain::startDesktopCompanions() {
+    if (m_ended)
+        return;
+    if (notices::switchedOn(m_settings.read(ini::Form, ini::Tray)) &&
+        QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray = std::make_unique<TrayLamp>(*this, m_state);
+        m_tray->icon().show();
+    }
+    if (notices::switchedOn(m_settings.read(ini::Form, ini::Notify)))
+        m_notices = std::make_unique<DesktopNotices>(m_state);
 }
 
 void frmMain::openSettings() {
@@ -591,6 +612,21 @@ void frmMain::selectOption2() {
 
 void frmMain::closeMainWindow() {
     close();
+}
+
+// ---- Tray host -------------------------------------------------------------------------------
+
+bool frmMain::formShown() const {
+    return formIsButton() ? m_design->isVisible() : isVisible();
+}
+
+void frmMain::showForm(bool shown) {
+    QWidget* const form = formIsButton() ? static_cast<QWidget*>(m_design.get()) : this;
+    form->setVisible(shown);
+    if (shown) {
+        form->raise();
+        form->activateWindow();
+    }
 }
 
 } // namespace pelorin

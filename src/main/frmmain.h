@@ -2,6 +2,7 @@
 
 #include "button/frmdesign.h"
 #include "common/ui/serverstate.h"
+#include "desktop/traylamp.h"
 #include "serverlink/linkview.h"
 #include "serverlink/monitor.h"
 #include "serverlink/powercommands.h"
@@ -22,10 +23,15 @@ class QRadioButton;
 
 namespace pelorin {
 
+class DesktopNotices;
+
 // The tool's main window: start-up, the lamp and option buttons, the status bar, the periodic
 // monitor, the menus and the end of the program. It shows what the server link does (LinkView)
-// and lets the floating button stand in for it (FloatingButtonHost).
-class frmMain final : public QMainWindow, public LinkView, public FloatingButtonHost {
+// and lets the floating button and the tray icon stand in for it (FloatingButtonHost, TrayHost).
+class frmMain final : public QMainWindow,
+                      public LinkView,
+                      public FloatingButtonHost,
+                      public TrayHost {
     Q_OBJECT
 public:
     static constexpr int LampIntervalMs = 800;
@@ -40,7 +46,8 @@ public:
     ~frmMain() override;
 
     // Start-up: refuses a second instance, places the window, shows it or the floating button,
-    // runs Init and starts the monitor. False when the program ended during start-up.
+    // runs Init and starts the monitor. False when the program ended during start-up. Once the
+    // first state is shown, the tray icon and the notifications follow (Form/Tray, Form/Notify).
     bool Form_Load();
     void Init();
 
@@ -70,6 +77,9 @@ public:
     QRadioButton* option1() const { return Option1; }
     QRadioButton* option2() const { return Option2; }
     frmDesign* floatingButton() const { return m_design.get(); }
+    // The tray icon; none where the desktop has no system tray or Form/Tray is "0", and none
+    // before the first state is shown.
+    TrayLamp* trayLamp() const { return m_tray.get(); }
     QTimer& periodicTimer() { return timPeriodic; }
     QTimer& lampTimer() { return timLamp; }
     PowerCommands& powerCommands() { return m_commands; }
@@ -89,6 +99,10 @@ public:
     void selectOption2() override;
     void closeMainWindow() override;
 
+    // TrayHost
+    bool formShown() const override;
+    void showForm(bool shown) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -106,6 +120,8 @@ private:
     void failStartUp(const QString& message, bool lampOff);
     bool endProgram();
     bool anotherInstanceRunning();
+    void startDesktopCompanions();
+    bool formIsButton() const;
 
     QGroupBox* Frame1 = nullptr;
     QLineEdit* txtLamp = nullptr;
@@ -123,6 +139,8 @@ private:
     ServerMonitor m_monitor;
     PowerCommands m_commands;
     std::unique_ptr<frmDesign> m_design;
+    std::unique_ptr<TrayLamp> m_tray;
+    std::unique_ptr<DesktopNotices> m_notices;
     std::unique_ptr<QLockFile> m_instanceLock;
     bool m_anotherInstance = false;
     QRadioButton* m_commandOption = nullptr; // the option whose command is running

@@ -41,7 +41,7 @@ QStringList keysOf(const QString& section) {
             keys << position.top << position.left;
         }
     } else if (section == QLatin1String(ini::Form)) {
-        keys << QString::fromLatin1(ini::Show);
+        keys << ini::Show << ini::Tray << ini::Notify;
     } else if (section == QLatin1String(ini::Server)) {
         keys << ini::URL << ini::UserName << ini::Password << ini::Address << ini::Mac;
         for (int n = 1; n <= ini::ListSlots; ++n)

@@ -3,7 +3,8 @@
 # by keys and clicks through xdotool; checked through x11probe (windows, lamp colour),
 # setting.ini beside the portable copy and tvsim's log. Each scenario runs in a subshell with
 # its own copy, simulator and clean-up. PELORIN_TIME_SCALE makes Pelorin's waits ten times
-# shorter.
+# shorter. The tray scenario docks Pelorin's icon in Debian's trayer (skipped without it); no
+# scenario reaches a session bus, so none shows a notification on the desktop it runs on.
 # usage: e2e.sh PELORIN TVSIM X11PROBE        (exit 77: skipped, a tool is missing)
 set -uo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 PELORIN TVSIM X11PROBE" >&2; exit 2; }
@@ -17,6 +18,7 @@ export PELORIN_TIME_SCALE=0.1
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-session-bus
 unset SESSION_MANAGER
 
 xvfb_pid=
@@ -267,8 +269,63 @@ position_remembered() {
     await_exit "$pelorin_pid"
 }
 
+# The icon in a system tray: it shows the lamp's colour, its menu's OFF and ON drive tvsim, a
+# click on it hides the main window and its menu shows it again, and 終了 in its menu ends
+# Pelorin as closing the main window does.
+tray() {
+    command -v trayer >/dev/null || { echo "  trayer is not installed: skipped"; return 0; }
+    local wake=yes icon x y width height
+    if ! setup --try --wol-ports 2304; then
+        echo "  UDP port 2304 is taken: the wake-up part is skipped"
+        wake=
+        setup
+    fi
+    trayer --edge top --align right --widthtype pixel --width 64 --heighttype pixel --height 32 \
+        --SetDockType false --transparent false >"$dir/trayer.log" 2>&1 &
+    pids+=($!)
+    await_window icon "$!" normal panel
+    start_until_on
+    timeout 5 xdotool windowmove "$main" 300 200 || fail "xdotool windowmove"
+    wait_until 10 "the window at 300,200" position_is "$main" 300,200
+    wait_until 20 "a green icon in the tray" tray_shows green
+    read -r icon x y width height _ < <("$probe" tray "$pelorin_pid")
+    x=$((x + width / 2)) y=$((y + height / 2))
+
+    tray_menu "$x" "$y" Down Down Return # OFF
+    wait_until 20 "tvsim to hibernate" logged "^tvsim: state off"
+    wait_until 20 "a white icon in the tray" tray_shows white
+    if [ -n "$wake" ]; then
+        tray_menu "$x" "$y" Down Return # ON
+        wait_until 20 "tvsim to wake" logged "^tvsim: state on"
+        wait_until 20 "a green icon in the tray" tray_shows green
+    fi
+
+    timeout 5 xdotool mousemove "$x" "$y" click 1 || fail "click on the icon"
+    wait_until 10 "the main window to hide" no_window "$pelorin_pid" normal 'ペロリン'
+    tray_menu "$x" "$y" s # 表示(&S)
+    wait_until 10 "the main window to show" has_window "$pelorin_pid" normal 'ペロリン'
+
+    tray_menu "$x" "$y" e
+    await_exit "$pelorin_pid"
+    expect_ini Pos Main_Top 3000
+    expect_ini Pos Main_Left 4500
+}
+
+tray_shows() { [ "$("$probe" tray "$pelorin_pid" | cut -d' ' -f6)" = "$1" ]; }
+
+# tray_menu X Y KEY...: opens the icon's menu with a right click at X,Y and types the keys.
+tray_menu() {
+    local x=$1 y=$2
+    shift 2
+    sleep 0.5 # a click within Qt's double-click time of the one before would be a double click
+    timeout 5 xdotool mousemove "$x" "$y" click 3 || fail "right click on the icon"
+    wait_until 10 "the icon's menu" has_window "$pelorin_pid" popup ''
+    keys "$@"
+    wait_until 10 "the icon's menu to close" no_window "$pelorin_pid" popup ''
+}
+
 passed=0 failed=0
-for scenario in ${E2E_SCENARIOS:-first_start second_instance on_and_off floating_button position_remembered}; do
+for scenario in ${E2E_SCENARIOS:-first_start second_instance on_and_off floating_button position_remembered tray}; do
     echo "$scenario"
     started=$SECONDS
     if (trap end_processes EXIT; "$scenario"); then

@@ -2,6 +2,9 @@
 //   x11probe list       one line per mapped top-level window, bottom to top:
 //                       ID PID TYPE X Y WIDTH HEIGHT NAME  (TYPE: normal, dialog, ..., popup)
 //   x11probe lamp ID    green, white or red and where in the window, or none
+//   x11probe tray PID   the process's icon docked in the system tray: ID X Y WIDTH HEIGHT on
+//                       the screen and its lamp colour (green, white, red or none); nothing
+//                       when it has none
 //   x11probe close ID   asks the window to close (WM_DELETE_WINDOW)
 //   x11probe shot FILE WIDTHxHEIGHT   saves the screen's top-left corner as a PNG picture
 
@@ -16,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -107,17 +111,17 @@ Reply<xcb_get_image_reply_t> screenArea(int x, int y, int width, int height) {
     return image;
 }
 
-// The lamp is a 9-pixel square of pure green, white or red in the leftmost 30 pixels of the
-// main window: the only place there where a 7-pixel square of one of those colours can be.
-int lamp(xcb_window_t id) {
+struct Found {
+    const char* name = nullptr; // green, white or red; nullptr: none
+    int x = 0, y = 0;           // the square's centre in the area
+};
+
+// A 7-pixel square of pure green, white or red in an area of the screen: the lamp.
+std::optional<Found> lampIn(int areaLeft, int areaTop, int width, int height) {
     constexpr int Side = 7;
-    const auto box = geometry(id);
-    if (!box)
-        return 1;
-    const int width = std::min(30, int(box->width)), height = box->height;
-    const auto image = screenArea(box->x, box->y, width, height);
+    const auto image = screenArea(areaLeft, areaTop, width, height);
     if (!image)
-        return 1;
+        return std::nullopt;
     const uint8_t* const data = xcb_get_image_data(image.get());
     const auto at = [&](int x, int y) {
         const uint8_t* const p = data + 4 * (y * width + x);
@@ -134,13 +138,69 @@ int lamp(xcb_window_t id) {
             for (int dy = 0; dy < Side && square; ++dy)
                 for (int dx = 0; dx < Side && square; ++dx)
                     square = at(left + dx, top + dy) == colour;
-            if (square) {
-                std::printf("%s %d %d\n", name, left + Side / 2, top + Side / 2);
-                return 0;
-            }
+            if (square)
+                return Found{name, left + Side / 2, top + Side / 2};
         }
     }
-    std::puts("none");
+    return Found{};
+}
+
+// The lamp is a 9-pixel square of pure green, white or red in the leftmost 30 pixels of the
+// main window: the only place there where a 7-pixel square of one of those colours can be.
+int lamp(xcb_window_t id) {
+    const auto box = geometry(id);
+    if (!box)
+        return 1;
+    const auto found = lampIn(box->x, box->y, std::min(30, int(box->width)), box->height);
+    if (!found)
+        return 1;
+    if (found->name)
+        std::printf("%s %d %d\n", found->name, found->x, found->y);
+    else
+        std::puts("none");
+    return 0;
+}
+
+// The mapped window of process `pid` below `parent`, at any depth, that is not a top-level
+// window: where a tray host has docked the process's icon.
+std::optional<xcb_window_t> dockedWindowOf(xcb_window_t parent, uint32_t pid) {
+    const Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr));
+    if (!tree)
+        return std::nullopt;
+    const xcb_window_t* const children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        const xcb_window_t id = children[i];
+        const Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+            continue;
+        const std::string owner = property(id, "_NET_WM_PID", XCB_ATOM_CARDINAL);
+        uint32_t ownerPid = 0;
+        if (owner.size() >= 4)
+            std::memcpy(&ownerPid, owner.data(), 4);
+        if (parent != root && ownerPid == pid)
+            return id;
+        if (const auto inside = dockedWindowOf(id, pid))
+            return inside;
+    }
+    return std::nullopt;
+}
+
+int tray(uint32_t pid) {
+    const auto id = dockedWindowOf(root, pid);
+    if (!id)
+        return 0;
+    const auto box = geometry(*id);
+    const Reply<xcb_translate_coordinates_reply_t> onScreen(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, *id, root, 0, 0), nullptr));
+    if (!box || !onScreen)
+        return 1;
+    const auto found = lampIn(onScreen->dst_x, onScreen->dst_y, box->width, box->height);
+    if (!found)
+        return 1;
+    std::printf("%u %d %d %d %d %s\n", *id, onScreen->dst_x, onScreen->dst_y, box->width,
+                box->height, found->name ? found->name : "none");
     return 0;
 }
 
@@ -176,9 +236,11 @@ int close(xcb_window_t id) {
 int main(int argc, char* argv[]) {
     const std::string command = argc > 1 ? argv[1] : "";
     const int expected = command == "list" ? 2 : command == "shot" ? 4 : 3;
-    if (argc != expected ||
-        (command != "list" && command != "lamp" && command != "close" && command != "shot")) {
-        std::fputs("usage: x11probe list | lamp ID | close ID | shot FILE WIDTHxHEIGHT\n", stderr);
+    if (argc != expected || (command != "list" && command != "lamp" && command != "close" &&
+                             command != "shot" && command != "tray")) {
+        std::fputs(
+            "usage: x11probe list | lamp ID | close ID | tray PID | shot FILE WIDTHxHEIGHT\n",
+            stderr);
         return 2;
     }
     int screen = 0;
@@ -194,6 +256,7 @@ int main(int argc, char* argv[]) {
     const auto id = argc == 3 ? xcb_window_t(std::strtoul(argv[2], nullptr, 0)) : 0;
     const int result = command == "list"   ? list()
                        : command == "lamp" ? lamp(id)
+                       : command == "tray" ? tray(id)
                        : command == "shot" ? shot(argv[2], argv[3])
                                            : close(id);
     xcb_disconnect(c);

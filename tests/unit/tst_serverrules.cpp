@@ -257,6 +257,10 @@ void ServerRules::settingChecks() {
     QVERIFY(!knownSetting(QStringLiteral("Server"), QStringLiteral("List-101")));
     QVERIFY(!knownSetting(QStringLiteral("Servers"), QStringLiteral("URL")));
     QVERIFY(!knownSetting(QStringLiteral("Form"), QStringLiteral("URL")));
+    QCOMPARE(knownSetting(QStringLiteral("form"), QStringLiteral("tray"))->key,
+             QStringLiteral("Tray"));
+    QCOMPARE(knownSetting(QStringLiteral("Form"), QStringLiteral("NOTIFY"))->key,
+             QStringLiteral("Notify"));
 
     const SettingName mac{QStringLiteral("Server"), QStringLiteral("Mac-1")};
     QVERIFY(settingValueProblem(mac, QStringLiteral("00-11-22-33-44-55")).isEmpty());
