@@ -4,6 +4,7 @@
 #include "about/help.h"
 #include "common/timing.h"
 #include "common/ui/accessibility.h"
+#include "common/ui/application.h"
 #include "common/ui/fonts.h"
 #include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
@@ -13,10 +14,12 @@
 #include "desktop/notices.h"
 #include "dialogs/frmmac.h"
 #include "dialogs/frmsetting.h"
+#include "main/instancelock.h"
 #include "settings/settings.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QGroupBox>
@@ -255,10 +258,8 @@ void frmMain::buildWindow() {
 // ---- Start-up and Init ----------------------------------------------------------------------
 
 bool frmMain::anotherInstanceRunning() {
-    m_instanceLock = std::make_unique<QLockFile>(instanceLockPath(settingsFilePath()));
-    // A lock left by a crashed run names a process that no longer exists and is taken over.
-    m_instanceLock->setStaleLockTime(0);
-    return !m_instanceLock->tryLock(0);
+    m_instanceLock = std::make_unique<InstanceLock>(instanceLockPath(settingsFilePath()));
+    return !m_instanceLock->tryLock();
 }
 
 bool frmMain::endProgram() {
@@ -283,6 +284,10 @@ bool frmMain::Form_Load() {
     // Only the window that stays visible is shown: showing the other one only to hide it at
     // once would cost start-up time and change nothing on the screen.
     m_design->Form_Load();
+    // The answer to the status request sent while the window was built has mostly arrived by
+    // now; taken in before the window shows, it lets the first paint show the server's state
+    // rather than "connecting", painted over a moment later.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (formIsButton())
         m_design->setVisible(true);
     else
@@ -292,7 +297,8 @@ bool frmMain::Form_Load() {
         return false;
     SuppressClick = false;
     timPeriodic.start();
-    // Nothing of them may delay the first state on the screen: they come once it is there.
+    // Nothing of them, nor the program icon, may delay the first state on the screen: they come
+    // once it is there.
     QMetaObject::invokeMethod(this, &frmMain::startDesktopCompanions, Qt::QueuedConnection);
     return true;
 }
@@ -304,6 +310,7 @@ bool frmMain::formIsButton() const {
 void frmMain::startDesktopCompanions() {
     if (m_ended)
         return;
+    ui::applyDeferredIcon();
     if (notices::switchedOn(m_settings.read(ini::Form, ini::Tray)) &&
         QSystemTrayIcon::isSystemTrayAvailable()) {
         m_tray = std::make_unique<TrayLamp>(*this, m_state);

@@ -8,7 +8,6 @@
 #include "serverlink/powercommands.h"
 #include "serverlink/serverlink.h"
 
-#include <QLockFile>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -24,6 +23,7 @@ class QRadioButton;
 namespace pelorin {
 
 class DesktopNotices;
+class InstanceLock;
 
 // The tool's main window: start-up, the lamp and option buttons, the status bar, the periodic
 // monitor, the menus and the end of the program. It shows what the server link does (LinkView)
@@ -141,7 +141,7 @@ private:
     std::unique_ptr<frmDesign> m_design;
     std::unique_ptr<TrayLamp> m_tray;
     std::unique_ptr<DesktopNotices> m_notices;
-    std::unique_ptr<QLockFile> m_instanceLock;
+    std::unique_ptr<InstanceLock> m_instanceLock;
     bool m_anotherInstance = false;
     QRadioButton* m_commandOption = nullptr; // the option whose command is running
     bool ChoosingServer = false; // Init opened the settings dialog to have one of several chosen

@@ -8,7 +8,11 @@
 
 namespace pelorin::ui {
 
-void setUpApplication() {
+namespace {
+bool g_iconDeferred = false;
+} // namespace
+
+void setUpApplication(IconTiming icon) {
     QApplication::setApplicationName(QStringLiteral("Pelorin"));
     // The program ends only through the main window's close or a fatal start-up step; hiding
     // the main window behind the floating button must not end it.
@@ -19,6 +23,15 @@ void setUpApplication() {
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication::setStyle(new FormStyle);
     QApplication::setFont(formFont());
+    g_iconDeferred = true;
+    if (icon == IconTiming::AtOnce)
+        applyDeferredIcon();
+}
+
+void applyDeferredIcon() {
+    if (!g_iconDeferred)
+        return;
+    g_iconDeferred = false;
     QApplication::setWindowIcon(programIcon());
 }
 

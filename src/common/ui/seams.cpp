@@ -1,5 +1,7 @@
 #include "common/ui/seams.h"
 
+#include "common/ui/application.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -32,6 +34,7 @@ void showMessage(MessageIcon icon, const QString& text) {
         g_messageHandler(icon, text);
         return;
     }
+    applyDeferredIcon();
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning
                                                      : QMessageBox::Information,
                     Title, text.left(MessageChars), QMessageBox::Ok);
@@ -47,6 +50,7 @@ void showModal(QDialog& dialog) {
         g_modalHandler(dialog);
         return;
     }
+    applyDeferredIcon();
     dialog.setModal(true);
     dialog.exec();
 }

@@ -3,6 +3,7 @@
 // notification service that records them.
 #include "harness.h"
 
+#include "common/ui/application.h"
 #include "desktop/traylamp.h"
 
 #include <QAction>
@@ -72,7 +73,7 @@ struct Scene {
     std::unique_ptr<tvsim::Simulator> server;
     std::unique_ptr<frmMain> window;
 
-    explicit Scene(tvsim::Config config = {}, const QString& notify = {}) {
+    explicit Scene(tvsim::Config config = {}, const QString& notify = {}, bool settle = true) {
         server = GuiHarness::startServer(config);
         WriteIni(ini::Server, ini::URL, server->url());
         WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
@@ -84,7 +85,8 @@ struct Scene {
         window->powerCommands().setWakeOptions(options);
         if (!window->Form_Load())
             qFatal("start-up ended the program");
-        QCoreApplication::processEvents(); // the companions come once the first state shows
+        if (settle)
+            QCoreApplication::processEvents(); // the companions come once the first state shows
     }
 };
 
@@ -103,6 +105,7 @@ class DesktopTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
+    void iconAfterTheFirstState();
     void oneNoticePerChange_data();
     void oneNoticePerChange();
     void noTrayWithoutSystemTray();
@@ -125,6 +128,16 @@ void DesktopTest::initTestCase() {
     QVERIFY(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &m_service,
                                    QDBusConnection::ExportAllSlots));
     QVERIFY(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+}
+
+void DesktopTest::iconAfterTheFirstState() {
+    ui::setUpApplication(ui::IconTiming::Deferred);
+    QVERIFY(QApplication::windowIcon().isNull());
+    Scene scene({}, {}, false);
+    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
+    QVERIFY(QApplication::windowIcon().isNull());
+    QCoreApplication::processEvents();
+    QVERIFY(!QApplication::windowIcon().isNull());
 }
 
 void DesktopTest::oneNoticePerChange_data() {
