@@ -2,6 +2,344 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>HttpClient</name>
+    <message>
+        <source>別の要求を処理中です</source>
+        <translation>another request is under way</translation>
+    </message>
+    <message>
+        <source>http のアドレスではありません: %1</source>
+        <translation>not an http address: %1</translation>
+    </message>
+    <message>
+        <source>%1 秒待っても応答がありませんでした</source>
+        <translation>no answer within %1 s</translation>
+    </message>
+    <message>
+        <source>応答のヘッダーが終わりませんでした</source>
+        <translation>the answer&apos;s header did not end</translation>
+    </message>
+</context>
+<context>
+    <name>Pelorin</name>
+    <message>
+        <source>ペロリン</source>
+        <translation>Pelorin</translation>
+    </message>
+</context>
+<context>
+    <name>ServerState</name>
+    <message>
+        <source>確認中</source>
+        <translation>Checking</translation>
+    </message>
+</context>
+<context>
+    <name>TrayLamp</name>
+    <message>
+        <source>終了(&amp;E)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>隠す(&amp;H)</source>
+        <translation>&amp;Hide</translation>
+    </message>
+    <message>
+        <source>表示(&amp;S)</source>
+        <translation>&amp;Show</translation>
+    </message>
+</context>
+<context>
+    <name>frmAbout</name>
+    <message>
+        <source>ペロリンのアイコン</source>
+        <translation>Pelorin icon</translation>
+    </message>
+    <message>
+        <source>TVサーバー専用電源管理ツール</source>
+        <translation>Power switch for your TV server</translation>
+    </message>
+    <message>
+        <source>バージョン 1.21</source>
+        <translation>Version 1.21</translation>
+    </message>
+    <message>
+        <source>このプログラムに関する最新情報は</source>
+        <translation>For the latest news on this program, see</translation>
+    </message>
+    <message>
+        <source>Webページ</source>
+        <translation>Web page</translation>
+    </message>
+    <message>
+        <source>を参照ください。</source>
+        <translation>.</translation>
+    </message>
+    <message>
+        <source>区切り線</source>
+        <translation>Separator</translation>
+    </message>
+    <message>
+        <source>著作権表示</source>
+        <translation>Copyright notice</translation>
+    </message>
+    <message>
+        <source>Webページを開けませんでした。<byte value="xd"/>
+%1</source>
+        <translation>The web page could not be opened.<byte value="xd"/>
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>frmDesign</name>
+    <message>
+        <source>元に戻す(&amp;R)</source>
+        <translation>&amp;Restore Window</translation>
+    </message>
+    <message>
+        <source>終了(&amp;E)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+</context>
+<context>
+    <name>frmMac</name>
+    <message>
+        <source>詳細画面上でのMACアドレスについて：<byte value="xd"/>
+<byte value="xd"/>
+現在TVサーバーが起動しているのであれば、このあと接続を試みてMACアドレスを自動取得しますので入力する必要はありません。<byte value="xd"/>
+そのままOKを押して画面を閉じてください。<byte value="xd"/>
+TVサーバーが起動していないのであれば、TVサーバー起動状態で再度実行するか、MACアドレスを入力してください。</source>
+        <translation>About the MAC address in the Details window:<byte value="xd"/>
+<byte value="xd"/>
+If the TV server is running now, Pelorin will connect to it next and get the MAC address automatically, so you do not need to enter it.<byte value="xd"/>
+Just press OK to close the window.<byte value="xd"/>
+If the TV server is not running, start it and try again, or enter the MAC address.</translation>
+    </message>
+    <message>
+        <source>詳細</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>IPアドレス/ドメイン名</source>
+        <translation>IP address/host name</translation>
+    </message>
+    <message>
+        <source>MACアドレス</source>
+        <translation>MAC address</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>MACアドレス %1</source>
+        <translation>MAC address %1</translation>
+    </message>
+    <message>
+        <source>MACアドレスの候補</source>
+        <translation>Reported MAC addresses</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>設定ファイルを使えません：通常のファイルではありません。<byte value="xd"/>
+%1</source>
+        <translation>The settings file cannot be used: it is not a regular file.<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>設定ファイルを使えません：大きすぎます（%1 MiB まで）。<byte value="xd"/>
+%2</source>
+        <translation>The settings file cannot be used: it is too large (%1 MiB at most).<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>設定ファイルを使えません：読み込めません。<byte value="xd"/>
+%1</source>
+        <translation>The settings file cannot be used: it cannot be read.<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>設定(&amp;S)</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>TVサーバーの指定(&amp;L)</source>
+        <translation>TV Server &amp;Location...</translation>
+    </message>
+    <message>
+        <source>アイコン表示(&amp;I)</source>
+        <translation>Show as &amp;Icon</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>目次とキーワード(&amp;C)</source>
+        <translation>&amp;Contents and Index</translation>
+    </message>
+    <message>
+        <source>バージョン情報(&amp;A)</source>
+        <translation>&amp;About Pelorin</translation>
+    </message>
+    <message>
+        <source>サーバーの電源</source>
+        <translation>Server power</translation>
+    </message>
+    <message>
+        <source>ランプ</source>
+        <translation>Lamp</translation>
+    </message>
+    <message>
+        <source>応答</source>
+        <translation>Response</translation>
+    </message>
+    <message>
+        <source>状態</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>既に起動しています。</source>
+        <translation>Pelorin is already running.</translation>
+    </message>
+    <message>
+        <source>TVサーバーのURLを指定してください</source>
+        <translation>Please enter the TV server&apos;s URL</translation>
+    </message>
+    <message>
+        <source>接続できませんでした</source>
+        <translation>Could not connect</translation>
+    </message>
+    <message>
+        <source>2件以上のURLが登録されています。接続先を選択してください。</source>
+        <translation>Two or more URLs are registered. Please choose the server to connect to.</translation>
+    </message>
+    <message>
+        <source>URLが間違っているようです。確認してください。</source>
+        <translation>The URL seems to be wrong. Please check it.</translation>
+    </message>
+    <message>
+        <source>接続できませんでした。</source>
+        <translation>Could not connect.</translation>
+    </message>
+    <message>
+        <source>認証に失敗しました。ユーザー名、パスワードが正しく入力されているか確認してください。</source>
+        <translation>Login failed. Please check that the user name and password are entered correctly.</translation>
+    </message>
+    <message>
+        <source>TVサーバーに接続しましたが、エラーを返しました。URLが間違っていないか確認してください。<byte value="xd"/>
+<byte value="xd"/>
+%1</source>
+        <translation>Pelorin reached the TV server, but it returned an error. Please check that the URL is correct.<byte value="xd"/>
+<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>MACアドレスの取得に失敗しました</source>
+        <translation>Could not get the MAC address</translation>
+    </message>
+    <message>
+        <source>ヘルプを開けませんでした。<byte value="xd"/>
+%1</source>
+        <translation>The help could not be opened.<byte value="xd"/>
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>frmSetting</name>
+    <message>
+        <source>TVサーバーの指定</source>
+        <translation>TV Server</translation>
+    </message>
+    <message>
+        <source>（例：http://tvserver/tv）</source>
+        <translation>(e.g. http://tvserver/tv)</translation>
+    </message>
+    <message>
+        <source>認証が必要な場合</source>
+        <translation>If a login is required</translation>
+    </message>
+    <message>
+        <source>ユーザー名</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>パスワード</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>詳細</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>TVサーバー</source>
+        <translation>TV server</translation>
+    </message>
+</context>
+<context>
+    <name>frmSplash</name>
+    <message>
+        <source>初期化中</source>
+        <translation>Initializing</translation>
+    </message>
+</context>
+<context>
+    <name>message</name>
+    <message>
+        <source>MACアドレスが登録されていないため、現在の状態では電源を入れることはできません。<byte value="xd"/>
+MACアドレスがわかっている場合は直接指定してから再実行してください。</source>
+        <translation>No MAC address is registered, so the server cannot be switched on now.<byte value="xd"/>
+If you know its MAC address, enter it and try again.</translation>
+    </message>
+    <message>
+        <source>電源を休止状態にできませんでした。エンコーダが動作中の可能性があります。<byte value="xd"/>
+エンコードを停止してから再試行してください。</source>
+        <translation>The server could not be put into hibernation. An encoder may be running.<byte value="xd"/>
+Stop the encoding and try again.</translation>
+    </message>
+    <message>
+        <source>応答がありません。すでに休止状態の可能性があります。</source>
+        <translation>No response. The server may already be hibernating.</translation>
+    </message>
+    <message>
+        <source>サーバーに接続するときにタイムアウトになりました。MACアドレスの自動取得はできませんでした。</source>
+        <translation>Connecting to the server timed out. The MAC address could not be obtained automatically.</translation>
+    </message>
+</context>
+<context>
+    <name>notices</name>
+    <message>
+        <source>TVサーバーが起動しました。</source>
+        <translation>The TV server has started.</translation>
+    </message>
+    <message>
+        <source>TVサーバーが停止しました。</source>
+        <translation>The TV server has stopped.</translation>
+    </message>
+    <message>
+        <source>TVサーバーの電源が入りました。</source>
+        <translation>The TV server is on.</translation>
+    </message>
+    <message>
+        <source>TVサーバーを休止状態にしました。</source>
+        <translation>The TV server is hibernating.</translation>
+    </message>
+    <message>
+        <source>TVサーバーの起動を確認できませんでした。</source>
+        <translation>Pelorin could not confirm that the TV server started.</translation>
+    </message>
+    <message>
+        <source>TVサーバーの休止を確認できませんでした。</source>
+        <translation>Pelorin could not confirm that the TV server is hibernating.</translation>
+    </message>
+</context>
+<context>
     <name>pelorinctl</name>
     <message>
         <source>使い方: pelorinctl [--settings ファイル] [--quiet] [--json] コマンド [引数]
@@ -424,6 +762,127 @@ names no server page.
     <message>
         <source>コマンド。</source>
         <translation>A command.</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>設定ファイルが通常のファイルではありません</source>
+        <translation>the settings file is not a regular file</translation>
+    </message>
+    <message>
+        <source>設定ファイルが 4 MiB より大きくなっています</source>
+        <translation>the settings file is larger than 4 MiB</translation>
+    </message>
+    <message>
+        <source>設定ファイルを読み込めません</source>
+        <translation>the settings file cannot be read</translation>
+    </message>
+    <message>
+        <source>値を保存しました</source>
+        <translation>the value was stored</translation>
+    </message>
+    <message>
+        <source>設定ファイルには既にこの値があります</source>
+        <translation>the settings file already held this value</translation>
+    </message>
+    <message>
+        <source>この値は保存できません: 改行か NUL を含む値、読み出せなくなる名前、または 4 MiB を超える設定ファイルになります</source>
+        <translation>this value cannot be stored: a line break or NUL in it, a name that a read could not find again, or a settings file that would grow past 4 MiB</translation>
+    </message>
+    <message>
+        <source>この文字列は設定ファイルの文字コード（古い Shift-JIS のファイル）ではそのまま書けません</source>
+        <translation>this text cannot be written in the encoding of the settings file (an old Shift-JIS file) as it is</translation>
+    </message>
+    <message>
+        <source>別のプログラムが設定ファイルをロックしたままです</source>
+        <translation>another program kept the settings file locked</translation>
+    </message>
+    <message>
+        <source>設定ファイルを使えません</source>
+        <translation>the settings file cannot be used</translation>
+    </message>
+    <message>
+        <source>設定ファイルに書き込めませんでした（フォルダーがない、権限がない、またはディスクがいっぱいです）</source>
+        <translation>the settings file could not be written (a missing folder, no permission or a full disk)</translation>
+    </message>
+    <message>
+        <source>値に改行は入れられません</source>
+        <translation>a value cannot contain line breaks</translation>
+    </message>
+    <message>
+        <source>値は UTF-8 で %1 バイトまでです（この値は %2 バイト）</source>
+        <translation>a value is at most %1 bytes long in UTF-8; this one has %2</translation>
+    </message>
+    <message>
+        <source>位置は twip 単位の数値です: %1</source>
+        <translation>a position is a number of twips: %1</translation>
+    </message>
+    <message>
+        <source>ポート番号が範囲（1～65535）の外です: %1</source>
+        <translation>port out of range (1-65535) in %1</translation>
+    </message>
+    <message>
+        <source>http:// か https:// のアドレスではありません: %1</source>
+        <translation>not an http:// or https:// address: %1</translation>
+    </message>
+    <message>
+        <source>16進数6組のMACアドレス（XX-XX-XX-XX-XX-XX）ではありません: %1</source>
+        <translation>not a MAC address of six hexadecimal groups (XX-XX-XX-XX-XX-XX): %1</translation>
+    </message>
+</context>
+<context>
+    <name>status</name>
+    <message>
+        <source>接続中...</source>
+        <translation>Connecting...</translation>
+    </message>
+    <message>
+        <source>サーバー:ON</source>
+        <translation>Server: ON</translation>
+    </message>
+    <message>
+        <source>サーバー:OFF</source>
+        <translation>Server: OFF</translation>
+    </message>
+    <message>
+        <source>認証失敗</source>
+        <translation>Login failed</translation>
+    </message>
+    <message>
+        <source>URL間違い</source>
+        <translation>Wrong URL</translation>
+    </message>
+    <message>
+        <source>サーバー状態不明</source>
+        <translation>Server state unknown</translation>
+    </message>
+    <message>
+        <source>命令送信...</source>
+        <translation>Sending command...</translation>
+    </message>
+    <message>
+        <source>状況確認中...</source>
+        <translation>Confirming...</translation>
+    </message>
+</context>
+<context>
+    <name>wake</name>
+    <message>
+        <source>%1 を調べましたが応答がありませんでした</source>
+        <translation>no answer looking up %1</translation>
+    </message>
+    <message>
+        <source>ホスト %1 が見つかりません</source>
+        <translation>cannot find the host %1</translation>
+    </message>
+    <message>
+        <source>使えるMACアドレスではありません: %1</source>
+        <translation>not a usable MAC address: %1</translation>
+    </message>
+    <message>
+        <source>送り先のアドレスがありません</source>
+        <translation>no address to send to</translation>
     </message>
 </context>
 </TS>

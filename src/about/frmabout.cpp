@@ -1,5 +1,6 @@
 #include "about/frmabout.h"
 
+#include "common/language.h"
 #include "common/ui/accessibility.h"
 #include "common/ui/fonts.h"
 #include "common/ui/formcontrols.h"
@@ -7,6 +8,7 @@
 #include "common/ui/twips.h"
 #include "programicon.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -27,7 +29,6 @@ namespace pelorin {
 
 namespace {
 
-const QString Caption = QStringLiteral("ペロリン");
 const QColor LinkBlue(0, 0, 255);
 const QColor LinkRed(255, 0, 0);
 
@@ -90,7 +91,7 @@ frmAbout::frmAbout(QWidget* owner)
                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(Caption);
+    setWindowTitle(programTitle());
     setFont(ui::formFont());
     setFixedSize(twips::toPixels(5685), twips::toPixels(2115));
     setSizeGripEnabled(false);
@@ -128,40 +129,42 @@ void frmAbout::buildControls() {
     picIcon->setGeometry(twips::rect(240, 120, 767, 735));
     picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picIcon->setPixmap(programPixmap(48, devicePixelRatioF()));
-    picIcon->setAccessibleName(QStringLiteral("ペロリンのアイコン"));
+    picIcon->setAccessibleName(QCoreApplication::translate("frmAbout", "ペロリンのアイコン"));
 
-    Label3 = label("Label3", QStringLiteral("TVサーバー専用電源管理ツール"),
-                   twips::rect(1200, 120, 2655, 255));
+    Label3 =
+        label("Label3", QCoreApplication::translate("frmAbout", "TVサーバー専用電源管理ツール"),
+              twips::rect(1200, 120, 2655, 255));
 
-    lblTitle = label("lblTitle", Caption, twips::rect(1440, 360, 1965, 480));
+    lblTitle = label("lblTitle", programTitle(), twips::rect(1440, 360, 1965, 480));
     lblTitle->setFont(titleFont());
 
     lblVersion =
         label("lblVersion", QStringLiteral("Version 1.21"), twips::rect(3960, 480, 1125, 225));
-    lblVersion->setAccessibleName(QStringLiteral("バージョン 1.21"));
+    lblVersion->setAccessibleName(QCoreApplication::translate("frmAbout", "バージョン 1.21"));
 
-    Label1 = label("Label1", QStringLiteral("このプログラムに関する最新情報は"),
-                   twips::rect(1080, 840, 2775, 255));
+    Label1 =
+        label("Label1", QCoreApplication::translate("frmAbout", "このプログラムに関する最新情報は"),
+              twips::rect(1080, 840, 2775, 255));
 
     Label2 = label("Label2", QString::fromLatin1(WebAddress), twips::rect(1200, 1080, 2535, 255));
     Label2->setFont(linkFont());
-    Label2->setAccessibleName(QStringLiteral("Webページ"));
+    Label2->setAccessibleName(QCoreApplication::translate("frmAbout", "Webページ"));
     Label2->setAccessibleDescription(QString::fromLatin1(WebAddress));
     // Tab reaches the link after OK; Enter or Space opens the page as a click does.
     Label2->setFocusPolicy(Qt::StrongFocus);
     ui::presentAs(*Label2, ui::AccessibleKind::Link, [this] { Label2_Click(); });
 
-    Label4 =
-        label("Label4", QStringLiteral("を参照ください。"), twips::rect(3960, 1080, 1455, 255));
+    Label4 = label("Label4", QCoreApplication::translate("frmAbout", "を参照ください。"),
+                   twips::rect(3960, 1080, 1455, 255));
 
     Line1 = new EtchedRule(this);
     Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setAccessibleName(QStringLiteral("区切り線"));
+    Line1->setAccessibleName(QCoreApplication::translate("frmAbout", "区切り線"));
 
     lblDisclaimer = label("lblDisclaimer", QStringLiteral("Copyright (C) 2026 Pelorin Project"),
                           twips::rect(120, 1560, 4110, 465));
 
-    lblDisclaimer->setAccessibleName(QStringLiteral("著作権表示"));
+    lblDisclaimer->setAccessibleName(QCoreApplication::translate("frmAbout", "著作権表示"));
 
     applyTextColours();
     for (QLabel* const text : {Label3, lblTitle, lblVersion, Label1, Label2, Label4, lblDisclaimer})
@@ -283,9 +286,10 @@ void frmAbout::cmdOK_Click() {
 
 void frmAbout::Label2_Click() {
     if (!ui::openExternal(QString::fromLatin1(WebAddress)))
-        ui::showMessage(MessageIcon::Exclamation,
-                        QStringLiteral("Webページを開けませんでした。\r\n") +
-                            QString::fromLatin1(WebAddress));
+        ui::showMessage(
+            MessageIcon::Exclamation,
+            QCoreApplication::translate("frmAbout", "Webページを開けませんでした。\r\n%1")
+                .arg(QString::fromLatin1(WebAddress)));
 }
 
 void frmAbout::Label2_MouseMove() {

@@ -1,6 +1,7 @@
 #include "button/frmdesign.h"
 
 #include "button/keyfaces.h"
+#include "common/language.h"
 #include "common/ui/accessibility.h"
 #include "common/ui/twips.h"
 #include "common/ui/windowpos.h"
@@ -9,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -67,7 +69,7 @@ frmDesign::frmDesign(FloatingButtonHost& host, const ServerState& state, QWidget
 void frmDesign::buildWindow() {
     // A tool window has no taskbar entry; it is deliberately not kept above other windows.
     setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    setWindowTitle(QStringLiteral("ペロリン"));
+    setWindowTitle(programTitle());
     setFixedSize(twips::toPixels(ClientTwips.width()), twips::toPixels(ClientTwips.height()));
 
     // The pictures are drawn when first needed: most runs start with the main window, and
@@ -80,9 +82,9 @@ void frmDesign::buildWindow() {
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setContentsMargins(0, 0, 0, 0);
     Picture1->setScaledContents(false);
-    Picture1->setToolTip(QStringLiteral("ペロリン"));
+    Picture1->setToolTip(programTitle());
     Picture1->setFocusPolicy(Qt::StrongFocus);
-    Picture1->setAccessibleName(QStringLiteral("ペロリン"));
+    Picture1->setAccessibleName(programTitle());
     Picture1->setAccessibleDescription(m_state.description());
     ui::presentAs(*Picture1, ui::AccessibleKind::Button, [this] { Picture1_KeyClick(); });
     // Moves arrive without a button too, so that a drag whose release was swallowed elsewhere
@@ -93,9 +95,9 @@ void frmDesign::buildWindow() {
 
 void frmDesign::buildMenu() {
     MMenu = new QMenu(this);
-    MForm = MMenu->addAction(QStringLiteral("元に戻す(&R)"));
+    MForm = MMenu->addAction(QCoreApplication::translate("frmDesign", "元に戻す(&R)"));
     MBar1 = MMenu->addSeparator();
-    MEnd = MMenu->addAction(QStringLiteral("終了(&E)"));
+    MEnd = MMenu->addAction(QCoreApplication::translate("frmDesign", "終了(&E)"));
     connect(MForm, &QAction::triggered, this, &frmDesign::MForm_Click);
     connect(MEnd, &QAction::triggered, this, &frmDesign::MEnd_Click);
 }

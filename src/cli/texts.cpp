@@ -7,32 +7,8 @@
 namespace pelorin::cli::text {
 
 QString fromWindow(const QString& windowText) {
-    struct Pair {
-        const QString& window;
-        const char* shown;
-    };
-    static const Pair pairs[] = {
-        {status_text::Connecting, "Connecting..."},
-        {status_text::ServerOn, "Server: ON"},
-        {status_text::ServerOff, "Server: OFF"},
-        {status_text::AuthFailed, "The server refused the credentials."},
-        {status_text::WrongUrl, "The URL names no server page."},
-        {status_text::Unknown, "Server state unknown."},
-        {status_text::Sending, "Sending the command..."},
-        {status_text::Confirming, "Waiting for the server to go down..."},
-        {message_text::NoMac, "No MAC address is stored, so the server cannot be switched on. "
-                              "If you know its MAC address, store it and try again."},
-        {message_text::EncoderBusy,
-         "The server could not be put into hibernation; an encoder may be running. Stop the "
-         "encoding and try again."},
-        {message_text::NoAnswer, "No answer; the server may be hibernating already."},
-        {message_text::MacTimeout, ""}, // `macs` says itself how long it waited for whom
-    };
-    for (const Pair& pair : pairs) {
-        if (pair.window == windowText)
-            return QString::fromUtf8(pair.shown);
-    }
-    return windowText;
+    // `macs` says itself how long it waited for whom.
+    return windowText == message_text::macTimeout() ? QString() : windowText;
 }
 
 QString usage() {

@@ -11,8 +11,8 @@
 // placeholders, so that a translation replaces it as a whole.
 namespace pelorin::cli::text {
 
-// The window's status texts and messages, as the core shows them, in pelorinctl's words. The
-// empty text for a message pelorinctl says in its own way; a text it does not know stays as it is.
+// The window's status texts and messages as pelorinctl shows them: the same words, except the
+// empty text for a message pelorinctl says in its own way.
 QString fromWindow(const QString& windowText);
 
 QString usage();

@@ -7,6 +7,10 @@
 
 namespace pelorin {
 
+QString programTitle() {
+    return QCoreApplication::translate("Pelorin", "ペロリン");
+}
+
 Language languageFor(const QStringList& uiLanguages) {
     const QString first = uiLanguages.value(0);
     return first == QLatin1String("ja") || first.startsWith(QLatin1String("ja-")) ||

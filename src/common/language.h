@@ -10,6 +10,9 @@ namespace pelorin {
 // Japanese when the first language the user prefers is Japanese, English otherwise.
 enum class Language { Japanese, English };
 
+// The program's name as its windows, message boxes and notifications show it.
+QString programTitle();
+
 Language languageFor(const QStringList& uiLanguages);
 Language userLanguage();
 

@@ -1,7 +1,9 @@
 #include "desktop/desktopnotices.h"
 
+#include "common/language.h"
 #include "desktop/notices.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -42,8 +44,8 @@ void DesktopNotices::send(const notices::Notice& notice) {
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     // Application name, no notice to replace, the program icon by its installed name, title,
     // text, no actions, no hints, the service's own display time.
-    call << QStringLiteral("ペロリン") << 0U << QStringLiteral("pelorin") << notice.summary
-         << notice.body << QStringList() << QVariantMap() << -1;
+    call << programTitle() << 0U << QStringLiteral("pelorin") << notice.summary << notice.body
+         << QStringList() << QVariantMap() << -1;
     // The answer (the notice's number, or an error when no service is there) is not awaited.
     bus.asyncCall(call);
 }

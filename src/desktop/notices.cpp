@@ -1,13 +1,15 @@
 #include "desktop/notices.h"
 
+#include "common/language.h"
+
+#include <QCoreApplication>
+
 namespace pelorin::notices {
 
 namespace {
 
-const QString Title = QStringLiteral("ペロリン");
-
 Notice notice(const QString& body) {
-    return {Title, body};
+    return {programTitle(), body};
 }
 
 } // namespace
@@ -17,22 +19,24 @@ bool switchedOn(const QString& setting) {
 }
 
 Notice serverChanged(bool on) {
-    return notice(on ? QStringLiteral("TVサーバーが起動しました。")
-                     : QStringLiteral("TVサーバーが停止しました。"));
+    return notice(on ? QCoreApplication::translate("notices", "TVサーバーが起動しました。")
+                     : QCoreApplication::translate("notices", "TVサーバーが停止しました。"));
 }
 
 std::optional<Notice> commandEnded(PowerCommands::End end) {
     using End = PowerCommands::End;
     switch (end) {
     case End::ServerOn:
-        return notice(QStringLiteral("TVサーバーの電源が入りました。"));
+        return notice(QCoreApplication::translate("notices", "TVサーバーの電源が入りました。"));
     case End::ServerOff:
-        return notice(QStringLiteral("TVサーバーを休止状態にしました。"));
+        return notice(QCoreApplication::translate("notices", "TVサーバーを休止状態にしました。"));
     case End::NeverWoke:
-        return notice(QStringLiteral("TVサーバーの起動を確認できませんでした。"));
+        return notice(
+            QCoreApplication::translate("notices", "TVサーバーの起動を確認できませんでした。"));
     case End::StillOn:
     case End::StillRefused:
-        return notice(QStringLiteral("TVサーバーの休止を確認できませんでした。"));
+        return notice(
+            QCoreApplication::translate("notices", "TVサーバーの休止を確認できませんでした。"));
     case End::NoUsableMac:
     case End::ProbeProblem:
     case End::NoAnswer:

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPixmap>
 
@@ -66,7 +67,7 @@ TrayLamp::TrayLamp(TrayHost& host, const ServerState& state, QObject* parent)
     m_menu.addSeparator();
     m_show = m_menu.addAction(QString());
     m_menu.addSeparator();
-    m_end = m_menu.addAction(QStringLiteral("終了(&E)"));
+    m_end = m_menu.addAction(QCoreApplication::translate("TrayLamp", "終了(&E)"));
 
     connect(m_on, &QAction::triggered, this, [this] {
         m_host.selectOption1();
@@ -100,7 +101,8 @@ void TrayLamp::stateChanged() {
 }
 
 void TrayLamp::nameShowAction() {
-    m_show->setText(m_host.formShown() ? QStringLiteral("隠す(&H)") : QStringLiteral("表示(&S)"));
+    m_show->setText(m_host.formShown() ? QCoreApplication::translate("TrayLamp", "隠す(&H)")
+                                       : QCoreApplication::translate("TrayLamp", "表示(&S)"));
 }
 
 void TrayLamp::activated(QSystemTrayIcon::ActivationReason reason) {

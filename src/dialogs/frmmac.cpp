@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,17 +34,17 @@ QLineEdit* makeEdit(QWidget* parent, const QRect& geometry) {
     return edit;
 }
 
-const QString NothingKnownMessage =
-    QStringList{
-        QStringLiteral("詳細画面上でのMACアドレスについて："),
-        QString(),
-        QStringLiteral("現在TVサーバーが起動しているのであれば、このあと接続を試みてMACアドレスを"
-                       "自動取得しますので入力する必要はありません。"),
-        QStringLiteral("そのままOKを押して画面を閉じてください。"),
-        QStringLiteral("TVサーバーが起動していないのであれば、TVサーバー起動状態で再度実行するか、"
-                       "MACアドレスを入力してください。"),
-    }
-        .join(QStringLiteral("\r\n"));
+// One text, so that a translation can arrange its sentences as its language needs.
+QString nothingKnownMessage() {
+    return QCoreApplication::translate(
+        "frmMac", "詳細画面上でのMACアドレスについて：\r\n"
+                  "\r\n"
+                  "現在TVサーバーが起動しているのであれば、このあと接続を試みてMACアドレスを"
+                  "自動取得しますので入力する必要はありません。\r\n"
+                  "そのままOKを押して画面を閉じてください。\r\n"
+                  "TVサーバーが起動していないのであれば、TVサーバー起動状態で再度実行するか、"
+                  "MACアドレスを入力してください。");
+}
 
 } // namespace
 
@@ -52,7 +53,7 @@ frmMac::frmMac(QString serverUrl, MacLookup lookup, QWidget* parent)
       m_serverUrl(std::move(serverUrl)), m_lookup(std::move(lookup)) {
     // Closing a dialog must never end the program, even when no other window is showing.
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(QStringLiteral("詳細"));
+    setWindowTitle(QCoreApplication::translate("frmMac", "詳細"));
     setFixedSize(twips::toPixels(4830), twips::toPixels(1980));
     buildControls();
 }
@@ -60,10 +61,11 @@ frmMac::frmMac(QString serverUrl, MacLookup lookup, QWidget* parent)
 void frmMac::buildControls() {
     Frame4 = new QGroupBox(this);
     Frame4->setGeometry(twips::rect(120, 120, 4575, 1215));
-    Label4 = makeLabel(Frame4, QStringLiteral("IPアドレス/ドメイン名"),
+    Label4 = makeLabel(Frame4, QCoreApplication::translate("frmMac", "IPアドレス/ドメイン名"),
                        twips::rect(120, 360, 1695, 255));
     Text3 = makeEdit(Frame4, twips::rect(1920, 360, 2175, 270));
-    Label5 = makeLabel(Frame4, QStringLiteral("MACアドレス"), twips::rect(240, 720, 975, 255));
+    Label5 = makeLabel(Frame4, QCoreApplication::translate("frmMac", "MACアドレス"),
+                       twips::rect(240, 720, 975, 255));
     for (int i = 0; i < MacGroups; ++i) {
         // No length limit: a pasted or mistyped group is kept as it is and simply not stored.
         txtMac[i] = makeEdit(Frame4, twips::rect(1320 + 480 * i, 720, 375, 270));
@@ -82,14 +84,16 @@ void frmMac::buildControls() {
 
     Command2 = makeButton(this, QStringLiteral("OK"), twips::rect(2160, 1440, 1215, 375));
     Command2->setDefault(true);
-    Command1 = makeButton(this, QStringLiteral("キャンセル"), twips::rect(3480, 1440, 1215, 375));
+    Command1 = makeButton(this, QCoreApplication::translate("frmMac", "キャンセル"),
+                          twips::rect(3480, 1440, 1215, 375));
 
     // Screen readers (and end-to-end tests) find the boxes by these names.
-    Frame4->setAccessibleName(QStringLiteral("詳細"));
-    Text3->setAccessibleName(QStringLiteral("IPアドレス/ドメイン名"));
+    Frame4->setAccessibleName(QCoreApplication::translate("frmMac", "詳細"));
+    Text3->setAccessibleName(QCoreApplication::translate("frmMac", "IPアドレス/ドメイン名"));
     for (int i = 0; i < MacGroups; ++i)
-        txtMac[i]->setAccessibleName(QStringLiteral("MACアドレス %1").arg(i + 1));
-    VScroll1->setAccessibleName(QStringLiteral("MACアドレスの候補"));
+        txtMac[i]->setAccessibleName(
+            QCoreApplication::translate("frmMac", "MACアドレス %1").arg(i + 1));
+    VScroll1->setAccessibleName(QCoreApplication::translate("frmMac", "MACアドレスの候補"));
     // Each label names the box after it; the MAC address's label stands before the first group,
     // and the groups' names carry it with their numbers.
     Label4->setBuddy(Text3);
@@ -127,7 +131,7 @@ void frmMac::Form_Load() {
         VScroll1->show();
 
     if (!m_lookup.serverWasOn && mac.isEmpty() && firstFound.isEmpty())
-        ui::showMessage(MessageIcon::Information, NothingKnownMessage);
+        ui::showMessage(MessageIcon::Information, nothingKnownMessage());
 
     Loaded = true;
 }

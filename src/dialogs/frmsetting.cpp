@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -39,7 +40,7 @@ frmSetting::frmSetting(SettingDialogHooks hooks, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_hooks(std::move(hooks)) {
     // Closing a dialog must never end the program, even when no other window is showing.
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(QStringLiteral("TVサーバーの指定"));
+    setWindowTitle(QCoreApplication::translate("frmSetting", "TVサーバーの指定"));
     setFixedSize(twips::toPixels(4830), twips::toPixels(3300));
     buildControls();
 }
@@ -67,31 +68,36 @@ void frmSetting::buildControls() {
     disableInputMethod(*Combo1->lineEdit());
     Combo1->installEventFilter(this);
 
-    Label4 = makeLabel(Frame3, QStringLiteral("（例：http://tvserver/tv）"),
-                       twips::rect(1080, 600, 2775, 255));
+    Label4 =
+        makeLabel(Frame3, QCoreApplication::translate("frmSetting", "（例：http://tvserver/tv）"),
+                  twips::rect(1080, 600, 2775, 255));
 
-    Frame2 = new QGroupBox(QStringLiteral("認証が必要な場合"), Frame3);
+    Frame2 = new QGroupBox(QCoreApplication::translate("frmSetting", "認証が必要な場合"), Frame3);
     Frame2->setGeometry(twips::rect(360, 960, 3975, 1095));
-    Label2 = makeLabel(Frame2, QStringLiteral("ユーザー名"), twips::rect(240, 240, 975, 255));
+    Label2 = makeLabel(Frame2, QCoreApplication::translate("frmSetting", "ユーザー名"),
+                       twips::rect(240, 240, 975, 255));
     Text1 = makeEdit(Frame2, twips::rect(1320, 240, 2175, 270));
     disableInputMethod(*Text1);
-    Label3 = makeLabel(Frame2, QStringLiteral("パスワード"), twips::rect(240, 600, 855, 255));
+    Label3 = makeLabel(Frame2, QCoreApplication::translate("frmSetting", "パスワード"),
+                       twips::rect(240, 600, 855, 255));
     Text2 = makeEdit(Frame2, twips::rect(1320, 600, 2175, 270));
     Text2->setEchoMode(QLineEdit::Password); // before the IME switch: the echo mode resets it
     disableInputMethod(*Text2);
 
-    Command3 = makeButton(Frame3, QStringLiteral("詳細"), twips::rect(3480, 2160, 855, 255));
+    Command3 = makeButton(Frame3, QCoreApplication::translate("frmSetting", "詳細"),
+                          twips::rect(3480, 2160, 855, 255));
     Command2 = makeButton(this, QStringLiteral("OK"), twips::rect(2160, 2760, 1215, 375));
     Command2->setDefault(true);
-    Command1 = makeButton(this, QStringLiteral("キャンセル"), twips::rect(3480, 2760, 1215, 375));
+    Command1 = makeButton(this, QCoreApplication::translate("frmSetting", "キャンセル"),
+                          twips::rect(3480, 2760, 1215, 375));
 
     // Screen readers (and end-to-end tests) find the boxes by these names, and each box is
     // labelled by the label in front of it.
-    Frame3->setAccessibleName(QStringLiteral("TVサーバー"));
+    Frame3->setAccessibleName(QCoreApplication::translate("frmSetting", "TVサーバー"));
     Combo1->setAccessibleName(QStringLiteral("URL"));
     ui::presentAs(*Combo1, ui::AccessibleKind::NamedComboBox);
-    Text1->setAccessibleName(QStringLiteral("ユーザー名"));
-    Text2->setAccessibleName(QStringLiteral("パスワード"));
+    Text1->setAccessibleName(QCoreApplication::translate("frmSetting", "ユーザー名"));
+    Text2->setAccessibleName(QCoreApplication::translate("frmSetting", "パスワード"));
     Label1->setBuddy(Combo1);
     Label2->setBuddy(Text1);
     Label3->setBuddy(Text2);

@@ -2,6 +2,7 @@
 
 #include "about/frmabout.h"
 #include "about/help.h"
+#include "common/language.h"
 #include "common/timing.h"
 #include "common/ui/accessibility.h"
 #include "common/ui/application.h"
@@ -41,8 +42,6 @@ namespace pelorin {
 
 namespace {
 
-const QString Caption = QStringLiteral("ペロリン");
-
 // The most of a response the hidden response box holds.
 constexpr qsizetype ResponseBoxChars = 32 * 1024;
 
@@ -72,22 +71,25 @@ QString urlProbedAtOnce(const Settings& settings) {
 // What is wrong with the settings file, for the user; empty when it can be used. An unusable one
 // (a folder, a device, a huge file) would read as no settings at all and take no changes.
 QString settingsFileTrouble() {
-    QString reason;
+    const QString path = QDir::toNativeSeparators(settingsFilePath());
     switch (settingsFileProblem()) {
     case IniFile::Problem::None:
-        return {};
+        break;
     case IniFile::Problem::NotRegularFile:
-        reason = QStringLiteral("通常のファイルではありません。");
-        break;
+        return QCoreApplication::translate(
+                   "frmMain", "設定ファイルを使えません：通常のファイルではありません。\r\n%1")
+            .arg(path);
     case IniFile::Problem::TooLarge:
-        reason = QStringLiteral("大きすぎます（%1 MiB まで）。").arg(IniFile::MaxFileBytes >> 20);
-        break;
+        return QCoreApplication::translate(
+                   "frmMain", "設定ファイルを使えません：大きすぎます（%1 MiB まで）。\r\n%2")
+            .arg(IniFile::MaxFileBytes >> 20)
+            .arg(path);
     case IniFile::Problem::Unreadable:
-        reason = QStringLiteral("読み込めません。");
-        break;
+        return QCoreApplication::translate("frmMain",
+                                           "設定ファイルを使えません：読み込めません。\r\n%1")
+            .arg(path);
     }
-    return QStringLiteral("設定ファイルを使えません：") + reason + QStringLiteral("\r\n") +
-           QDir::toNativeSeparators(settingsFilePath());
+    return {};
 }
 
 bool isOnOrOff(StatusWord word) {
@@ -136,7 +138,7 @@ frmMain::frmMain()
             m_link.prefetchStatus(url);
     }
 
-    setWindowTitle(Caption);
+    setWindowTitle(programTitle());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -156,20 +158,24 @@ frmMain::frmMain()
 frmMain::~frmMain() = default;
 
 void frmMain::buildMenus() {
-    QMenu* const MSettei = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    QMenu* const MSettei = menuBar()->addMenu(QCoreApplication::translate("frmMain", "設定(&S)"));
     MSettei->setObjectName(QStringLiteral("MSettei"));
-    QAction* const MLocation = MSettei->addAction(QStringLiteral("TVサーバーの指定(&L)"));
+    QAction* const MLocation =
+        MSettei->addAction(QCoreApplication::translate("frmMain", "TVサーバーの指定(&L)"));
     MLocation->setObjectName(QStringLiteral("MLocation"));
     MSettei->addSeparator()->setObjectName(QStringLiteral("MBar2"));
-    QAction* const MIcon = MSettei->addAction(QStringLiteral("アイコン表示(&I)"));
+    QAction* const MIcon =
+        MSettei->addAction(QCoreApplication::translate("frmMain", "アイコン表示(&I)"));
     MIcon->setObjectName(QStringLiteral("MIcon"));
 
-    QMenu* const MHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    QMenu* const MHelp = menuBar()->addMenu(QCoreApplication::translate("frmMain", "ヘルプ(&H)"));
     MHelp->setObjectName(QStringLiteral("MHelp"));
-    QAction* const MHelp1 = MHelp->addAction(QStringLiteral("目次とキーワード(&C)"));
+    QAction* const MHelp1 =
+        MHelp->addAction(QCoreApplication::translate("frmMain", "目次とキーワード(&C)"));
     MHelp1->setObjectName(QStringLiteral("MHelp1"));
     MHelp->addSeparator()->setObjectName(QStringLiteral("MBar1"));
-    QAction* const MVersion = MHelp->addAction(QStringLiteral("バージョン情報(&A)"));
+    QAction* const MVersion =
+        MHelp->addAction(QCoreApplication::translate("frmMain", "バージョン情報(&A)"));
     MVersion->setObjectName(QStringLiteral("MVersion"));
 
     connect(MLocation, &QAction::triggered, this, &frmMain::MLocation_Click);
@@ -192,13 +198,13 @@ QRadioButton* frmMain::makeOption(const QString& caption, int left) {
 
 void frmMain::buildWindow() {
     auto* const client = new QWidget(this);
-    client->setAccessibleName(Caption);
+    client->setAccessibleName(programTitle());
     setCentralWidget(client);
 
     Frame1 = new QGroupBox(client);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twips::rect(120, 0, 1815, 735));
-    Frame1->setAccessibleName(QStringLiteral("サーバーの電源"));
+    Frame1->setAccessibleName(QCoreApplication::translate("frmMain", "サーバーの電源"));
 
     txtLamp = new QLineEdit(Frame1);
     txtLamp->setObjectName(QStringLiteral("txtLamp"));
@@ -208,7 +214,7 @@ void frmMain::buildWindow() {
     txtLamp->setFrame(false);
     txtLamp->setFont(ui::formFont(4));
     txtLamp->setAutoFillBackground(true);
-    txtLamp->setAccessibleName(QStringLiteral("ランプ"));
+    txtLamp->setAccessibleName(QCoreApplication::translate("frmMain", "ランプ"));
     ui::presentAs(*txtLamp, ui::AccessibleKind::Indicator);
 
     Option1 = makeOption(QStringLiteral("ON"), 360);
@@ -236,12 +242,12 @@ void frmMain::buildWindow() {
     // square of its length.
     txtInet->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_inetPage = txtInet->toPlainText();
-    txtInet->setAccessibleName(QStringLiteral("応答"));
+    txtInet->setAccessibleName(QCoreApplication::translate("frmMain", "応答"));
     txtInet->setVisible(false);
 
     StatusBar1Panel1 = new QLabel(this);
     StatusBar1Panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    StatusBar1Panel1->setAccessibleName(QStringLiteral("状態"));
+    StatusBar1Panel1->setAccessibleName(QCoreApplication::translate("frmMain", "状態"));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(StatusBar1Panel1, 1);
@@ -272,7 +278,8 @@ bool frmMain::endProgram() {
 
 bool frmMain::Form_Load() {
     if (m_anotherInstance) {
-        ui::showMessage(MessageIcon::Exclamation, QStringLiteral("既に起動しています。"));
+        ui::showMessage(MessageIcon::Exclamation,
+                        QCoreApplication::translate("frmMain", "既に起動しています。"));
         return endProgram();
     }
     if (const QString problem = settingsFileTrouble(); !problem.isEmpty()) {
@@ -310,7 +317,7 @@ bool frmMain::formIsButton() const {
 void frmMain::startDesktopCompanions() {
     if (m_ended)
         return;
-    ui::applyDeferredIcon();
+    ui::applyDeferredSetUp();
     if (notices::switchedOn(m_settings.read(ini::Form, ini::Tray)) &&
         QSystemTrayIcon::isSystemTrayAvailable()) {
         m_tray = std::make_unique<TrayLamp>(*this, m_state);
@@ -342,16 +349,18 @@ void frmMain::Init() {
         return;
     const InitialisingFlag initialising(m_state);
     if (m_settings.serverMissing()) {
-        showMessage(MessageIcon::Information, QStringLiteral("TVサーバーのURLを指定してください"));
+        showMessage(MessageIcon::Information,
+                    QCoreApplication::translate("frmMain", "TVサーバーのURLを指定してください"));
         openSettings();
         if (m_ended)
             return;
     }
     if (m_settings.serverMissing())
-        return failStartUp(QStringLiteral("接続できませんでした"), false);
+        return failStartUp(QCoreApplication::translate("frmMain", "接続できませんでした"), false);
     if (m_settings.severalUrlsRegistered()) {
         showMessage(MessageIcon::Information,
-                    QStringLiteral("2件以上のURLが登録されています。接続先を選択してください。"));
+                    QCoreApplication::translate(
+                        "frmMain", "2件以上のURLが登録されています。接続先を選択してください。"));
         ChoosingServer = true;
         openSettings();
         ChoosingServer = false;
@@ -365,33 +374,37 @@ void frmMain::Init() {
     if (status == StatusWord::WrongURL) {
         Lamp_OFF();
         showMessage(MessageIcon::Exclamation,
-                    QStringLiteral("URLが間違っているようです。確認してください。"));
+                    QCoreApplication::translate("frmMain",
+                                                "URLが間違っているようです。確認してください。"));
         openSettings();
         if (m_ended)
             return;
         status = CheckStatus(m_settings.url());
         if (!isOnOrOff(status))
-            return failStartUp(QStringLiteral("接続できませんでした。"), false);
+            return failStartUp(QCoreApplication::translate("frmMain", "接続できませんでした。"),
+                               false);
     }
     if (status == StatusWord::PasswordRequired) {
-        showMessage(
-            MessageIcon::Exclamation,
-            QStringLiteral("認証に失敗しました。ユーザー名、パスワードが正しく入力されているか確認"
-                           "してください。"));
+        showMessage(MessageIcon::Exclamation,
+                    QCoreApplication::translate(
+                        "frmMain",
+                        "認証に失敗しました。ユーザー名、パスワードが正しく入力されているか確認"
+                        "してください。"));
         openSettings();
         if (m_ended)
             return;
         status = CheckStatus(m_settings.url());
         if (!isOnOrOff(status))
-            return failStartUp(QStringLiteral("接続できませんでした"), true);
+            return failStartUp(QCoreApplication::translate("frmMain", "接続できませんでした"),
+                               true);
     }
     if (status == StatusWord::BadConfigulation) {
         Lamp_OFF();
         showMessage(MessageIcon::Exclamation,
-                    QStringLiteral(
-                        "TVサーバーに接続しましたが、エラーを返しました。URLが間違っていないか確認"
-                        "してください。\r\n\r\n") +
-                        m_link.responseText());
+                    QCoreApplication::translate(
+                        "frmMain", "TVサーバーに接続しましたが、エラーを返しました。URLが間"
+                                   "違っていないか確認してください。\r\n\r\n%1")
+                        .arg(m_link.responseText()));
         // Run from the settings dialog's OK: reopening it would nest without end.
         if (loadedSettingDialog()) {
             endProgram();
@@ -404,7 +417,8 @@ void frmMain::Init() {
     if (status == StatusWord::On) {
         Lamp_ON();
         if (!GetMacAddr(m_settings.url()))
-            failStartUp(QStringLiteral("MACアドレスの取得に失敗しました"), true);
+            failStartUp(QCoreApplication::translate("frmMain", "MACアドレスの取得に失敗しました"),
+                        true);
     } else if (status == StatusWord::Off) {
         Lamp_OFF();
     }
@@ -435,10 +449,10 @@ void frmMain::MHelp1_Click() {
     // Without a manual, or without a program to show it, the user learns which file it was.
     const QString manual = helpManualPath();
     if (!ShowHelp(this, manual))
-        showMessage(
-            MessageIcon::Exclamation,
-            QStringLiteral("ヘルプを開けませんでした。\r\n") +
-                QDir::toNativeSeparators(manual.isEmpty() ? expectedHelpManualPath() : manual));
+        showMessage(MessageIcon::Exclamation,
+                    QCoreApplication::translate("frmMain", "ヘルプを開けませんでした。\r\n%1")
+                        .arg(QDir::toNativeSeparators(manual.isEmpty() ? expectedHelpManualPath()
+                                                                       : manual)));
 }
 
 void frmMain::MVersion_Click() {

@@ -13,7 +13,7 @@ int main(int argc, char* argv[]) {
             "are in setting.ini; see Pelorin(1) and the help manual."))
         return *answered;
     QApplication app(argc, argv);
-    pelorin::ui::setUpApplication(pelorin::ui::IconTiming::Deferred);
+    pelorin::ui::setUpApplication(pelorin::ui::SetUpTiming::Deferred);
     pelorin::timing::applyScaleFromEnvironment();
 
     pelorin::frmMain window;

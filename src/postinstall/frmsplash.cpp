@@ -25,7 +25,7 @@ frmSplash::frmSplash()
       m_picture(QString::fromLatin1(PicturePath)) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Form1"));
-    setAccessibleName(QStringLiteral("初期化中"));
+    setAccessibleName(QCoreApplication::translate("frmSplash", "初期化中"));
     setFixedSize(twips::toPixels(WidthTwips), twips::toPixels(HeightTwips));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);

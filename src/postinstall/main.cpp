@@ -2,6 +2,7 @@
 // necessary, renews the tool's shortcuts, starts the tool and ends.
 
 #include "common/commandline.h"
+#include "common/language.h"
 #include "postinstall/frmprimelet.h"
 #include "postinstall/platform.h"
 
@@ -17,6 +18,8 @@ int main(int argc, char* argv[]) {
         return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Primelet"));
+    pelorin::installTranslations();
+    pelorin::installQtTranslations();
     // The splash may be closed by the user while the sequence still runs.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,6 +1,36 @@
 #include "rules/status.h"
 
+#include <QCoreApplication>
+
 namespace pelorin {
+
+namespace status_text {
+// The status bar's words; lupdate finds them under the context "status".
+QString connecting() {
+    return QCoreApplication::translate("status", "接続中...");
+}
+QString serverOn() {
+    return QCoreApplication::translate("status", "サーバー:ON");
+}
+QString serverOff() {
+    return QCoreApplication::translate("status", "サーバー:OFF");
+}
+QString authFailed() {
+    return QCoreApplication::translate("status", "認証失敗");
+}
+QString wrongUrl() {
+    return QCoreApplication::translate("status", "URL間違い");
+}
+QString unknown() {
+    return QCoreApplication::translate("status", "サーバー状態不明");
+}
+QString sending() {
+    return QCoreApplication::translate("status", "命令送信...");
+}
+QString confirming() {
+    return QCoreApplication::translate("status", "状況確認中...");
+}
+} // namespace status_text
 
 QString statusWordText(StatusWord word) {
     switch (word) {
@@ -21,17 +51,17 @@ QString statusWordText(StatusWord word) {
 QString statusPanelText(StatusWord word) {
     switch (word) {
     case StatusWord::On:
-        return status_text::ServerOn;
+        return status_text::serverOn();
     case StatusWord::Off:
-        return status_text::ServerOff;
+        return status_text::serverOff();
     case StatusWord::PasswordRequired:
-        return status_text::AuthFailed;
+        return status_text::authFailed();
     case StatusWord::WrongURL:
-        return status_text::WrongUrl;
+        return status_text::wrongUrl();
     case StatusWord::BadConfigulation:
         break;
     }
-    return status_text::Unknown;
+    return status_text::unknown();
 }
 
 StatusWord classifyResponse(const QString& body) {

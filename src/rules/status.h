@@ -18,14 +18,15 @@ QString statusPanelText(StatusWord word);
 StatusWord classifyResponse(const QString& body);
 
 namespace status_text {
-inline const QString Connecting = QStringLiteral("接続中...");
-inline const QString ServerOn = QStringLiteral("サーバー:ON");
-inline const QString ServerOff = QStringLiteral("サーバー:OFF");
-inline const QString AuthFailed = QStringLiteral("認証失敗");
-inline const QString WrongUrl = QStringLiteral("URL間違い");
-inline const QString Unknown = QStringLiteral("サーバー状態不明");
-inline const QString Sending = QStringLiteral("命令送信...");
-inline const QString Confirming = QStringLiteral("状況確認中...");
+// In the user's language: Japanese as written here, or the English catalogue's words.
+QString connecting(); // "接続中..."
+QString serverOn();   // "サーバー:ON"
+QString serverOff();  // "サーバー:OFF"
+QString authFailed(); // "認証失敗"
+QString wrongUrl();   // "URL間違い"
+QString unknown();    // "サーバー状態不明"
+QString sending();    // "命令送信..."
+QString confirming(); // "状況確認中..."
 } // namespace status_text
 
 } // namespace pelorin

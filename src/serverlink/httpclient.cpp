@@ -4,6 +4,7 @@
 #include "rules/serverurl.h"
 
 #include <QAuthenticator>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -126,13 +127,15 @@ HttpClient::Result HttpClient::fetch() {
     const QUrl url(m_url, QUrl::TolerantMode);
     if (m_busy) {
         Result refused;
-        refused.error = QStringLiteral("another request is under way");
+        refused.error = QCoreApplication::translate("HttpClient", "別の要求を処理中です");
         return refused;
     }
     std::unique_ptr<Request> request = takePrefetched(url);
     if (!request && !isWebUrl(url)) {
         Result refused;
-        refused.error = QStringLiteral("not an http address: %1").arg(m_url);
+        refused.error =
+            QCoreApplication::translate("HttpClient", "http のアドレスではありません: %1")
+                .arg(m_url);
         return refused;
     }
     m_busy = true;
@@ -227,9 +230,12 @@ HttpClient::Result HttpClient::await(Request& request) {
     if (result.truncated) {
         result.ok = true;
     } else if (request.timedOut) {
-        result.error = QStringLiteral("no answer within %1 s").arg(RequestTimeoutMs / 1000);
+        result.error =
+            QCoreApplication::translate("HttpClient", "%1 秒待っても応答がありませんでした")
+                .arg(RequestTimeoutMs / 1000);
     } else if (cut) {
-        result.error = QStringLiteral("the answer's header did not end");
+        result.error =
+            QCoreApplication::translate("HttpClient", "応答のヘッダーが終わりませんでした");
     } else if (error == QNetworkReply::InsecureRedirectError && status.isValid()) {
         result.ok = true; // a redirect to another address, not followed
     } else if (isTransportError(error) || !status.isValid()) {

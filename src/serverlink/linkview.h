@@ -6,21 +6,12 @@
 
 namespace pelorin {
 
-// The messages the core shows, named so that pelorinctl can put its own words in their place.
+// The messages the core shows, in the user's language; pelorinctl recognises some of them.
 namespace message_text {
-inline const QString NoMac =
-    QStringLiteral("MACアドレスが登録されていないため、現在の状態では電源を入れることはできません。"
-                   "\r\n"
-                   "MACアドレスがわかっている場合は直接指定してから再実行してください。");
-inline const QString EncoderBusy =
-    QStringLiteral("電源を休止状態にできませんでした。エンコーダが動作中の可能性があります。"
-                   "\r\n"
-                   "エンコードを停止してから再試行してください。");
-inline const QString NoAnswer =
-    QStringLiteral("応答がありません。すでに休止状態の可能性があります。");
-inline const QString MacTimeout =
-    QStringLiteral("サーバーに接続するときにタイムアウトになりました。"
-                   "MACアドレスの自動取得はできませんでした。");
+QString noMac();       // no MAC address to wake the server with
+QString encoderBusy(); // the server refused to hibernate
+QString noAnswer();    // the hibernate request went unanswered
+QString macTimeout();  // the MAC list could not be fetched
 } // namespace message_text
 
 // What the status probe, the MAC retrieval, the power commands and the monitor have to say while

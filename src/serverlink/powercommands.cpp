@@ -32,8 +32,8 @@ PowerCommands::Result PowerCommands::switchOn() {
     // A text of the right length whose groups are not hexadecimal would send a meaningless
     // packet; it is as unusable as a missing address.
     if (!isUsableMacText(mac)) {
-        m_view.showMessage(MessageIcon::Exclamation, message_text::NoMac);
-        m_view.showStatus(status_text::ServerOff);
+        m_view.showMessage(MessageIcon::Exclamation, message_text::noMac());
+        m_view.showStatus(status_text::serverOff());
         m_view.detailsNeeded(url);
         Result result;
         result.end = End::NoUsableMac;
@@ -47,10 +47,10 @@ PowerCommands::Result PowerCommands::wakeAndConfirm(const QString& url, const QS
     Result result;
     result.mac = mac;
     m_view.showLamp(LinkView::Lamp::Checking);
-    m_view.showStatus(status_text::Sending);
+    m_view.showStatus(status_text::sending());
     result.wake = SendMP(wakeHostFromUrl(url), mac, m_wakeOptions);
     timing::waitProcessingEvents(ShortWaitMs);
-    m_view.showStatus(status_text::Connecting);
+    m_view.showStatus(status_text::connecting());
 
     while (result.tries < Tries) {
         ++result.tries;
@@ -78,14 +78,14 @@ PowerCommands::Result PowerCommands::switchOff() {
     const QString url = m_settings.url();
     const QString request = pageAddress(url, QStringLiteral("hibern.asp"));
     m_view.showLamp(LinkView::Lamp::Checking);
-    m_view.showStatus(status_text::Sending);
+    m_view.showStatus(status_text::sending());
     timing::waitProcessingEvents(ShortWaitMs);
 
     // Any answer to the hibernate request counts; only no answer at all is a failure.
     if (!m_link.fetchPage(request).ok) {
         m_view.showLamp(LinkView::Lamp::Off);
-        m_view.showMessage(MessageIcon::Information, message_text::NoAnswer);
-        m_view.showStatus(status_text::ServerOff);
+        m_view.showMessage(MessageIcon::Information, message_text::noAnswer());
+        m_view.showStatus(status_text::serverOff());
         Result result;
         result.end = End::NoAnswer;
         return result;
@@ -100,7 +100,7 @@ PowerCommands::Result PowerCommands::confirmAsleep() {
         m_view.showLamp(LinkView::Lamp::Checking);
         result.lastStatus = m_link.CheckStatus(m_settings.url());
         if (result.lastStatus == StatusWord::On) {
-            m_view.showStatus(status_text::Confirming);
+            m_view.showStatus(status_text::confirming());
             timing::waitProcessingEvents(LongWaitMs);
             continue;
         }
@@ -112,8 +112,8 @@ PowerCommands::Result PowerCommands::confirmAsleep() {
     }
     if (result.lastStatus == StatusWord::On) {
         m_view.showLamp(LinkView::Lamp::On);
-        m_view.showStatus(status_text::ServerOn);
-        m_view.showMessage(MessageIcon::Information, message_text::EncoderBusy);
+        m_view.showStatus(status_text::serverOn());
+        m_view.showMessage(MessageIcon::Information, message_text::encoderBusy());
         result.end = End::StillOn;
         return result;
     }

@@ -34,7 +34,7 @@ void ServerLink::prepareRequest(const QString& address) {
 }
 
 StatusWord ServerLink::CheckStatus(const QString& url) {
-    m_view.showStatus(status_text::Connecting);
+    m_view.showStatus(status_text::connecting());
     return probe(url);
 }
 
@@ -67,7 +67,7 @@ StatusWord ServerLink::probe(const QString& url) {
 std::optional<MacItems> ServerLink::fetchMacItems(const QString& url) {
     const HttpClient::Result answer = fetchPage(pageAddress(url, QStringLiteral("GetMacAddr.asp")));
     if (!answer.ok) {
-        m_view.showMessage(MessageIcon::Information, message_text::MacTimeout);
+        m_view.showMessage(MessageIcon::Information, message_text::macTimeout());
         return std::nullopt;
     }
     return parseMacItems(m_responseText);

@@ -2,6 +2,7 @@
 
 #include "common/timing.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -30,7 +31,8 @@ std::optional<QHostAddress> resolve(const QString& host, QString* error) {
         loop.exec();
     if (!done) {
         QHostInfo::abortHostLookup(lookupId);
-        *error = QStringLiteral("no answer looking up %1").arg(host);
+        *error = QCoreApplication::translate("wake", "%1 を調べましたが応答がありませんでした")
+                     .arg(host);
         return std::nullopt;
     }
     for (const QHostAddress& candidate : info.addresses()) {
@@ -39,7 +41,7 @@ std::optional<QHostAddress> resolve(const QString& host, QString* error) {
     }
     if (!info.addresses().isEmpty())
         return info.addresses().constFirst();
-    *error = QStringLiteral("cannot find the host %1").arg(host);
+    *error = QCoreApplication::translate("wake", "ホスト %1 が見つかりません").arg(host);
     return std::nullopt;
 }
 
@@ -50,11 +52,12 @@ WakeReport SendMP(const QString& address, const QString& mac, const WakeOptions&
     report.destination = wakeDestination(address);
     const auto packet = magicPacket(mac, options.secureOn);
     if (!packet) {
-        report.error = QStringLiteral("not a usable MAC address: %1").arg(mac);
+        report.error =
+            QCoreApplication::translate("wake", "使えるMACアドレスではありません: %1").arg(mac);
         return report;
     }
     if (report.destination.isEmpty()) {
-        report.error = QStringLiteral("no address to send to");
+        report.error = QCoreApplication::translate("wake", "送り先のアドレスがありません");
         return report;
     }
     const auto target = resolve(report.destination, &report.error);

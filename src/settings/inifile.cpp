@@ -5,6 +5,7 @@
 #include "common/textcodec.h"
 #include "common/timing.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -464,11 +465,13 @@ QString IniFile::describe(Problem problem) {
     case Problem::None:
         break;
     case Problem::NotRegularFile:
-        return QStringLiteral("the settings file is not a regular file");
+        return QCoreApplication::translate("settings",
+                                           "設定ファイルが通常のファイルではありません");
     case Problem::TooLarge:
-        return QStringLiteral("the settings file is larger than 4 MiB");
+        return QCoreApplication::translate("settings",
+                                           "設定ファイルが 4 MiB より大きくなっています");
     case Problem::Unreadable:
-        return QStringLiteral("the settings file cannot be read");
+        return QCoreApplication::translate("settings", "設定ファイルを読み込めません");
     }
     return {};
 }
@@ -476,27 +479,31 @@ QString IniFile::describe(Problem problem) {
 QString IniFile::describe(WriteResult result) const {
     switch (result) {
     case WriteResult::Written:
-        return QStringLiteral("the value was stored");
+        return QCoreApplication::translate("settings", "値を保存しました");
     case WriteResult::Unchanged:
-        return QStringLiteral("the settings file already held this value");
+        return QCoreApplication::translate("settings", "設定ファイルには既にこの値があります");
     case WriteResult::Refused:
-        return QStringLiteral("this value cannot be stored: a line break or NUL in it, a name "
-                              "that a read could not find again, or a settings file that would "
-                              "grow past 4 MiB");
+        return QCoreApplication::translate(
+            "settings", "この値は保存できません: 改行か NUL を含む値、読み出せなくなる名前、または "
+                        "4 MiB を超える設定ファイルになります");
     case WriteResult::Unencodable:
-        return QStringLiteral("this text cannot be written in the encoding of the settings file "
-                              "(an old Shift-JIS file) as it is");
+        return QCoreApplication::translate("settings",
+                                           "この文字列は設定ファイルの文字コード（古い Shift-JIS "
+                                           "のファイル）ではそのまま書けません");
     case WriteResult::Busy:
-        return QStringLiteral("another program kept the settings file locked");
+        return QCoreApplication::translate("settings",
+                                           "別のプログラムが設定ファイルをロックしたままです");
     case WriteResult::Unusable: {
         const QString why = describe(problem());
-        return why.isEmpty() ? QStringLiteral("the settings file cannot be used") : why;
+        return why.isEmpty() ? QCoreApplication::translate("settings", "設定ファイルを使えません")
+                             : why;
     }
     case WriteResult::Failed:
         break;
     }
-    return QStringLiteral("the settings file could not be written (a missing folder, no "
-                          "permission or a full disk)");
+    return QCoreApplication::translate("settings",
+                                       "設定ファイルに書き込めませんでした（フォルダーがない、権限"
+                                       "がない、またはディスクがいっぱいです）");
 }
 
 } // namespace pelorin

@@ -4,6 +4,7 @@
 #include "rules/serverurl.h"
 #include "settings/settings.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
@@ -12,10 +13,11 @@ namespace pelorin {
 
 QString plainValueProblem(const QString& value) {
     if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
-        return QStringLiteral("a value cannot contain line breaks");
+        return QCoreApplication::translate("settings", "値に改行は入れられません");
     const qsizetype bytes = value.toUtf8().size();
     if (bytes > IniFile::MaxValueBytes)
-        return QStringLiteral("a value is at most %1 bytes long in UTF-8; this one has %2")
+        return QCoreApplication::translate("settings",
+                                           "値は UTF-8 で %1 バイトまでです（この値は %2 バイト）")
             .arg(IniFile::MaxValueBytes)
             .arg(bytes);
     return {};
@@ -28,7 +30,9 @@ QString settingValueProblem(const SettingName& name, const QString& value) {
     if (name.section == QLatin1String(ini::Pos)) {
         bool ok = false;
         value.toDouble(&ok);
-        return ok ? QString() : QStringLiteral("a position is a number of twips: %1").arg(value);
+        return ok ? QString()
+                  : QCoreApplication::translate("settings", "位置は twip 単位の数値です: %1")
+                        .arg(value);
     }
     if (isUrlSetting(name)) {
         // QUrl rejects a port above 65535 as a malformed URL; say what is really wrong.
@@ -37,14 +41,18 @@ QString settingValueProblem(const SettingName& name, const QString& value) {
         const QRegularExpressionMatch port = portPattern.match(value);
         if (port.hasMatch() &&
             (port.captured(1).toULongLong() > 65535 || port.captured(1).toULongLong() == 0))
-            return QStringLiteral("port out of range (1-65535) in %1").arg(urlForDisplay(value));
+            return QCoreApplication::translate("settings",
+                                               "ポート番号が範囲（1～65535）の外です: %1")
+                .arg(urlForDisplay(value));
         if (!isWebUrl(QUrl(value, QUrl::StrictMode)))
-            return QStringLiteral("not an http:// or https:// address: %1")
+            return QCoreApplication::translate("settings",
+                                               "http:// か https:// のアドレスではありません: %1")
                 .arg(urlForDisplay(value));
         return {};
     }
     if (isMacSetting(name) && !isUsableMacText(value))
-        return QStringLiteral("not a MAC address of six hexadecimal groups (XX-XX-XX-XX-XX-XX): %1")
+        return QCoreApplication::translate(
+                   "settings", "16進数6組のMACアドレス（XX-XX-XX-XX-XX-XX）ではありません: %1")
             .arg(value);
     return {};
 }

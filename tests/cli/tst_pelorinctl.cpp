@@ -397,12 +397,12 @@ private Q_SLOTS:
                                  << "PasswordRequired"
                                  << "unknown"
                                  << ""
-                                 << "refused";
+                                 << "Login failed";
         QTest::newRow("no such page")
             << QStringList{"status", "%base/elsewhere"} << QStringList{} << 3 << "WrongURL"
             << "unknown"
             << ""
-            << "no server page";
+            << "Wrong URL";
         QTest::newRow("strange page")
             << status << QStringList{"fault=garbage"} << 3 << "BadConfigulation"
             << "unknown"
@@ -412,7 +412,7 @@ private Q_SLOTS:
                                   << QStringList{"off", "wake-delay=150"} << 0 << "ON"
                                   << "on"
                                   << "ServerOn"
-                                  << "Sending the command...";
+                                  << "Sending command...";
         QTest::newRow("off hibernates") << QStringList{"off"} << QStringList{} << 0 << "OFF"
                                         << "off"
                                         << "ServerOff"
@@ -432,7 +432,7 @@ private Q_SLOTS:
             << QStringList{"off"} << QStringList{"off"} << 0 << "OFF"
             << "off"
             << "NoAnswer"
-            << "may be hibernating";
+            << "may already be hibernating";
     }
 
     void stateCommands() {

@@ -1,5 +1,6 @@
 #include "common/ui/application.h"
 
+#include "common/language.h"
 #include "common/ui/fonts.h"
 #include "common/ui/formstyle.h"
 #include "programicon.h"
@@ -9,10 +10,10 @@
 namespace pelorin::ui {
 
 namespace {
-bool g_iconDeferred = false;
+bool g_deferred = false;
 } // namespace
 
-void setUpApplication(IconTiming icon) {
+void setUpApplication(SetUpTiming icon) {
     QApplication::setApplicationName(QStringLiteral("Pelorin"));
     // The program ends only through the main window's close or a fatal start-up step; hiding
     // the main window behind the floating button must not end it.
@@ -23,16 +24,18 @@ void setUpApplication(IconTiming icon) {
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication::setStyle(new FormStyle);
     QApplication::setFont(formFont());
-    g_iconDeferred = true;
-    if (icon == IconTiming::AtOnce)
-        applyDeferredIcon();
+    installTranslations();
+    g_deferred = true;
+    if (icon == SetUpTiming::AtOnce)
+        applyDeferredSetUp();
 }
 
-void applyDeferredIcon() {
-    if (!g_iconDeferred)
+void applyDeferredSetUp() {
+    if (!g_deferred)
         return;
-    g_iconDeferred = false;
+    g_deferred = false;
     QApplication::setWindowIcon(programIcon());
+    installQtTranslations();
 }
 
 } // namespace pelorin::ui

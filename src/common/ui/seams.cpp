@@ -1,8 +1,10 @@
 #include "common/ui/seams.h"
 
+#include "common/language.h"
 #include "common/ui/application.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileInfo>
@@ -21,8 +23,6 @@ ModalHandler g_modalHandler;
 EndHandler g_endHandler;
 UrlOpener g_urlOpener;
 
-const QString Title = QStringLiteral("ペロリン");
-
 // A message box is read, not scrolled. A text far longer than a screen (a whole web page shown
 // after an explanation) is cut, or laying it out would freeze the program for seconds.
 constexpr qsizetype MessageChars = 1024;
@@ -34,10 +34,10 @@ void showMessage(MessageIcon icon, const QString& text) {
         g_messageHandler(icon, text);
         return;
     }
-    applyDeferredIcon();
+    applyDeferredSetUp();
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning
                                                      : QMessageBox::Information,
-                    Title, text.left(MessageChars), QMessageBox::Ok);
+                    programTitle(), text.left(MessageChars), QMessageBox::Ok);
     box.exec();
 }
 
@@ -50,7 +50,7 @@ void showModal(QDialog& dialog) {
         g_modalHandler(dialog);
         return;
     }
-    applyDeferredIcon();
+    applyDeferredSetUp();
     dialog.setModal(true);
     dialog.exec();
 }

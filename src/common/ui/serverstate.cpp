@@ -1,10 +1,12 @@
 #include "common/ui/serverstate.h"
 
+#include <QCoreApplication>
+
 namespace pelorin {
 
 QString ServerState::description() const {
     if (m_blinking)
-        return QStringLiteral("確認中");
+        return QCoreApplication::translate("ServerState", "確認中");
     return m_colour == LampColour::Green ? QStringLiteral("ON") : QStringLiteral("OFF");
 }
 

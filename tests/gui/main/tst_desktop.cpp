@@ -131,7 +131,7 @@ void DesktopTest::initTestCase() {
 }
 
 void DesktopTest::iconAfterTheFirstState() {
-    ui::setUpApplication(ui::IconTiming::Deferred);
+    ui::setUpApplication(ui::SetUpTiming::Deferred);
     QVERIFY(QApplication::windowIcon().isNull());
     Scene scene({}, {}, false);
     QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
