@@ -34,7 +34,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The windows need a Qt platform plugin; the Japanese texts need a font that has them; the help
 # manual is opened with xdg-open.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, xdg-utils, qt6-translations-l10n")
 find_program(PELORIN_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(PELORIN_DPKG_SHLIBDEPS)
     # The Qt libraries and everything else the programs load, with the versions they need.

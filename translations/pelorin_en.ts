@@ -73,7 +73,7 @@
     </message>
     <message>
         <source>を参照ください。</source>
-        <translation>.</translation>
+        <translation>on the web.</translation>
     </message>
     <message>
         <source>区切り線</source>

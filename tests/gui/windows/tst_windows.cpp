@@ -2,6 +2,7 @@
 // program icon, and no text cut off by the faces this system really has.
 #include "about/frmabout.h"
 #include "button/frmdesign.h"
+#include "common/language.h"
 #include "common/ui/application.h"
 #include "common/ui/formcontrols.h"
 #include "common/ui/seams.h"
@@ -17,6 +18,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -102,6 +105,35 @@ QStringList misfits(QWidget& window) {
     return found;
 }
 
+bool english() {
+    return userLanguage() == Language::English;
+}
+
+bool hasJapanese(const QString& text) {
+    static const QRegularExpression japanese(
+        QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    return text.contains(japanese);
+}
+
+// Every text of `window` a user can see or hear: captions, labels, buttons, frames, menus, tool
+// tips and what assistive technology reads out.
+QStringList textsOf(QWidget& window) {
+    QStringList texts{window.windowTitle(), window.accessibleName(), window.toolTip()};
+    for (QWidget* const widget : window.findChildren<QWidget*>()) {
+        texts << widget->accessibleName() << widget->accessibleDescription() << widget->toolTip();
+        if (const auto* label = qobject_cast<QLabel*>(widget))
+            texts << label->text();
+        else if (const auto* button = qobject_cast<QAbstractButton*>(widget))
+            texts << button->text();
+        else if (const auto* box = qobject_cast<QGroupBox*>(widget))
+            texts << box->title();
+    }
+    for (const QMenu* const menu : window.findChildren<QMenu*>())
+        for (const QAction* const action : menu->actions())
+            texts << menu->title() << action->text();
+    return texts;
+}
+
 } // namespace
 
 class TestWindows : public QObject {
@@ -120,13 +152,17 @@ private slots:
     void everyWindow_data() {
         QTest::addColumn<WindowFactory>("make");
         QTest::addColumn<QString>("title");
+        const bool en = english();
+        const QString program = en ? QStringLiteral("Pelorin") : QStringLiteral("ペロリン");
         QTest::newRow("main") << WindowFactory([] { return std::make_unique<frmMain>(); })
-                              << QStringLiteral("ペロリン");
+                              << program;
         QTest::newRow("server settings")
-            << WindowFactory(settingDialog) << QStringLiteral("TVサーバーの指定");
-        QTest::newRow("details") << WindowFactory(detailsDialog) << QStringLiteral("詳細");
+            << WindowFactory(settingDialog)
+            << (en ? QStringLiteral("TV Server") : QStringLiteral("TVサーバーの指定"));
+        QTest::newRow("details") << WindowFactory(detailsDialog)
+                                 << (en ? QStringLiteral("Details") : QStringLiteral("詳細"));
         QTest::newRow("about") << WindowFactory([] { return std::make_unique<frmAbout>(); })
-                               << QStringLiteral("ペロリン");
+                               << program;
     }
     void everyWindow() {
         QFETCH(WindowFactory, make);
@@ -142,6 +178,22 @@ private slots:
         for (const QLineEdit* const edit : window->findChildren<QLineEdit*>())
             if (edit->echoMode() == QLineEdit::Password)
                 QCOMPARE(edit->displayText(), QString(edit->text().size(), u'*'));
+    }
+
+    // A user of another language sees no Japanese: every text went through the catalogue.
+    void noJapaneseLeft_data() { everyWindow_data(); }
+    void noJapaneseLeft() {
+        QFETCH(WindowFactory, make);
+        if (!english())
+            QSKIP("the texts are Japanese in this run");
+        const std::unique_ptr<QWidget> window = make();
+        QStringList texts = textsOf(*window);
+        if (auto* const main = qobject_cast<frmMain*>(window.get())) {
+            main->floatingButton()->Form_Load();
+            texts << textsOf(*main->floatingButton());
+        }
+        texts.removeIf([](const QString& text) { return !hasJapanese(text); });
+        QCOMPARE(texts.join(u','), QString());
     }
 
     // Every text reads on a dark desktop theme, the designed colours where they still contrast.
@@ -217,7 +269,7 @@ private slots:
         });
         ui::showMessage(MessageIcon::Information, QStringLiteral("接続中"));
         ui::setMessageHandler([](MessageIcon, const QString&) {});
-        QCOMPARE(seenTitle, QStringLiteral("ペロリン"));
+        QCOMPARE(seenTitle, english() ? QStringLiteral("Pelorin") : QStringLiteral("ペロリン"));
         QCOMPARE(seenIcon, QApplication::windowIcon().cacheKey());
     }
 };
