@@ -59,7 +59,8 @@ sleep 1
 pids+=($!)
 sleep 3
 shot() { "$bin/x11probe" shot "$shots/$1.png" 220x120; echo "  saved demo-screens/$1.png"; }
-window=$(xdotool search --sync --name 'ペロリン' | head -n 1)
+# The caption is the program's name in the user's language.
+window=$(xdotool search --sync --name '^(ペロリン|Pelorin)$' | head -n 1)
 xdotool windowmove "$window" 0 0
 sleep 0.5
 shot 1-started

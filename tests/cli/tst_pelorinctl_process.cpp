@@ -131,6 +131,34 @@ private Q_SLOTS:
         QVERIFY(m_dir->isValid());
     }
 
+    // One language per run, chosen by the locale: the window's own words exactly for a Japanese
+    // user, no Japanese at all for anyone else; the status word on standard output is data.
+    void speaksTheUsersLanguage_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("said"); // standard error
+        const QStringList status{"status", "http://127.0.0.1:1/tv"};
+        QTest::newRow("ja status") << "ja_JP.UTF-8" << status
+                                   << QStringLiteral("接続中...\nサーバー:OFF\n");
+        QTest::newRow("en status") << "en_US.UTF-8" << status
+                                   << QStringLiteral("Connecting...\nServer: OFF\n");
+        const QStringList bad{"config", "set", "Server", "URL", "a\nb"};
+        QTest::newRow("ja refused value")
+            << "ja_JP.UTF-8" << bad << QStringLiteral("pelorinctl: 値に改行は入れられません\n");
+        QTest::newRow("en refused value")
+            << "en_US.UTF-8" << bad
+            << QStringLiteral("pelorinctl: a value cannot contain line breaks\n");
+    }
+    void speaksTheUsersLanguage() {
+        QFETCH(QString, lang);
+        QFETCH(QStringList, args);
+        QFETCH(QString, said);
+        QProcess process;
+        startCtl(process, args, {"LANG=" + lang, "LANGUAGE=", "LC_ALL=", "LC_MESSAGES="});
+        QVERIFY(process.waitForFinished(FinishMs));
+        QCOMPARE(QString::fromUtf8(process.readAllStandardError()), said);
+    }
+
     // "-" at a terminal: a prompt on standard error, nothing of the typing echoed, and the
     // terminal's echo back on afterwards, also when a signal ends the program halfway.
     void passwordPromptHidesTyping_data() {

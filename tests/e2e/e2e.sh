@@ -15,6 +15,8 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pelorin-e2e.XXXXXX")
 export PELORIN_TIME_SCALE=0.1
+# The windows' captions are looked for in Japanese, whatever the locale of the run.
+export LANG=ja_JP.UTF-8 LANGUAGE= LC_ALL= LC_MESSAGES=
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
