@@ -40,6 +40,10 @@ fail() {
     "$probe" list | sed 's/^/  window: /'
     [ -f "${tvsim_log:-}" ] && sed 's/^/  /' "$tvsim_log"
     [ -s "${dir:-}/pelorin.log" ] && sed 's/^/  pelorin: /' "$dir/pelorin.log"
+    if [ -n "${pelorin_pid:-}" ]; then
+        alive "$pelorin_pid" && echo "  pelorin $pelorin_pid is running: $(cat "/proc/$pelorin_pid/wchan" 2>/dev/null)" ||
+            echo "  pelorin $pelorin_pid has ended"
+    fi
     exit 1
 }
 
