@@ -5,9 +5,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -19,14 +21,27 @@ namespace pelorin {
 
 namespace {
 
-const QString HtmlManual = QStringLiteral("help/index.html");
-const QString InstalledHtmlManual = QStringLiteral("../share/pelorin/help/index.html");
+const QString HelpFolder = QStringLiteral("help/");
+const QString InstalledHelpFolder = QStringLiteral("../share/pelorin/help/");
+const QString JapaneseManual = QStringLiteral("index.html");
+const QString EnglishManual = QStringLiteral("index.en.html");
 
-QString findHtmlManual(const QDir& programDir) {
-    for (const QString& relative : std::array{HtmlManual, InstalledHtmlManual}) {
-        const QString path = QDir::cleanPath(programDir.absoluteFilePath(relative));
-        if (QFileInfo(path).isFile())
-            return path;
+QString manualName(Language language) {
+    return language == Language::English ? EnglishManual : JapaneseManual;
+}
+
+QString findHtmlManual(const QDir& programDir, Language language) {
+    // The manual in the user's language wherever it is, then the Japanese one: a copy installed
+    // by hand or only in part may lack the English manual, and the Japanese one beats none.
+    QStringList names{manualName(language)};
+    if (names.constFirst() != JapaneseManual)
+        names.append(JapaneseManual);
+    for (const QString& name : std::as_const(names)) {
+        for (const QString& folder : std::array{HelpFolder, InstalledHelpFolder}) {
+            const QString path = QDir::cleanPath(programDir.absoluteFilePath(folder + name));
+            if (QFileInfo(path).isFile())
+                return path;
+        }
     }
     return {};
 }
@@ -63,14 +78,14 @@ bool showCompiledHelp(QWidget* owner, const QString& path) {
 
 } // namespace
 
-QString findHelpManual(const QString& programDir) {
+QString findHelpManual(const QString& programDir, Language language) {
     const QDir dir(programDir);
 #ifdef Q_OS_WIN
     const QString compiled = dir.absoluteFilePath(CompiledManual);
     if (QFileInfo(compiled).isFile())
         return QDir::cleanPath(compiled);
 #endif
-    return findHtmlManual(dir);
+    return findHtmlManual(dir, language);
 }
 
 QString expectedHelpManualPath() {
@@ -78,12 +93,12 @@ QString expectedHelpManualPath() {
 #ifdef Q_OS_WIN
     return QDir::cleanPath(dir.absoluteFilePath(CompiledManual));
 #else
-    return QDir::cleanPath(dir.absoluteFilePath(HtmlManual));
+    return QDir::cleanPath(dir.absoluteFilePath(HelpFolder + manualName(userLanguage())));
 #endif
 }
 
 QString helpManualPath() {
-    return findHelpManual(QCoreApplication::applicationDirPath());
+    return findHelpManual(QCoreApplication::applicationDirPath(), userLanguage());
 }
 
 bool ShowHelp(QWidget* owner, const QString& helpPath) {
@@ -97,7 +112,7 @@ bool ShowHelp(QWidget* owner, const QString& helpPath) {
         if (showCompiledHelp(owner, manual.absoluteFilePath()))
             return true;
         // The help viewer is missing or refused the file: the HTML manual says the same.
-        const QString html = findHtmlManual(manual.absoluteDir());
+        const QString html = findHtmlManual(manual.absoluteDir(), userLanguage());
         return !html.isEmpty() && ui::openExternal(html);
     }
 #else

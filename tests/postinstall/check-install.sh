@@ -32,6 +32,7 @@ installed=(
     bin/Primelet
     bin/pelorinctl
     share/pelorin/help/index.html
+    share/pelorin/help/index.en.html
     share/pelorin/help/help.css
     share/icons/hicolor/16x16/apps/pelorin.png
     share/icons/hicolor/32x32/apps/pelorin.png
@@ -71,7 +72,9 @@ for program in "${programs[@]}"; do
 done
 check_nothing_else "$(cd "$stage" && find . -type f)" "the installation"
 # The help lookup goes from the program's folder to ../share/pelorin/help.
-[ -f "$stage/bin/../share/pelorin/help/index.html" ] || fail "help manual not where Pelorin looks"
+for manual in index.html index.en.html; do
+    [ -f "$stage/bin/../share/pelorin/help/$manual" ] || fail "help manual $manual not where Pelorin looks"
+done
 grep -qx 'Exec=Pelorin' "$stage/$desktop_entry" || fail "the desktop entry does not start Pelorin"
 grep -qx 'Icon=pelorin' "$stage/$desktop_entry" ||
     fail "the desktop entry does not name the installed icon"

@@ -228,32 +228,60 @@ private slots:
         QVERIFY(!control<QLabel>(box, "picIcon")->pixmap().isNull());
     }
 
-    void helpLookup() {
-        // The build copies the manual to bin/help/, beside this test.
-        const QString built = helpManualPath();
-        QCOMPARE(built, QDir(QCoreApplication::applicationDirPath()).filePath("help/index.html"));
-        QVERIFY(QFileInfo(built).isFile());
+    void builtManuals() {
+        // The build copies both manuals to bin/help/, beside this test.
+        const QString programDir = QCoreApplication::applicationDirPath();
+        const QString japanese = programDir + QStringLiteral("/help/index.html");
+        QCOMPARE(findHelpManual(programDir, Language::Japanese), japanese);
+        QCOMPARE(findHelpManual(programDir, Language::English),
+                 programDir + QStringLiteral("/help/index.en.html"));
+        QCOMPARE(helpManualPath(), japanese); // the tests run in Japanese
 
+        QVERIFY(ShowHelp(nullptr, japanese));
+        QCOMPARE(m_opened, QStringList{japanese});
+        m_openerAnswer = false;
+        QVERIFY(!ShowHelp(nullptr, japanese));
+    }
+
+    void helpLookup_data() {
+        QTest::addColumn<Language>("language");
+        QTest::addColumn<QStringList>("files"); // a name ending in "/" is a folder
+        QTest::addColumn<QString>("expected");
+        const QString beside = QStringLiteral("bin/help/");
+        const QString installed = QStringLiteral("share/pelorin/help/");
+        const QString ja = QStringLiteral("index.html");
+        const QString en = QStringLiteral("index.en.html");
+        QTest::newRow("none") << Language::Japanese << QStringList{} << QString();
+        QTest::newRow("installed")
+            << Language::Japanese << QStringList{installed + ja} << installed + ja;
+        QTest::newRow("beside first")
+            << Language::Japanese << QStringList{installed + ja, beside + ja} << beside + ja;
+        QTest::newRow("a folder is no manual")
+            << Language::Japanese << QStringList{installed + ja, beside + ja + "/"}
+            << installed + ja;
+        QTest::newRow("ja beside")
+            << Language::Japanese << QStringList{beside + ja, beside + en} << beside + ja;
+        QTest::newRow("en beside")
+            << Language::English << QStringList{beside + ja, beside + en} << beside + en;
+        QTest::newRow("en installed")
+            << Language::English << QStringList{installed + ja, installed + en} << installed + en;
+        QTest::newRow("en falls back")
+            << Language::English << QStringList{beside + ja} << beside + ja;
+    }
+
+    void helpLookup() {
+        QFETCH(Language, language);
+        QFETCH(QStringList, files);
+        QFETCH(QString, expected);
         QTemporaryDir root;
         QVERIFY(root.isValid());
         const QString programDir = root.filePath("bin");
         QVERIFY(QDir().mkpath(programDir));
-        QCOMPARE(findHelpManual(programDir), QString());
-        const QString installed = root.filePath("share/pelorin/help/index.html");
-        QVERIFY(writeFile(installed, "<html></html>"));
-        QCOMPARE(findHelpManual(programDir), installed);
-        const QString beside = root.filePath("bin/help/index.html");
-        QVERIFY(writeFile(beside, "<html></html>"));
-        QCOMPARE(findHelpManual(programDir), beside);
-        // A folder by the manual's name is no manual.
-        QVERIFY(QFile::remove(beside));
-        QVERIFY(QDir().mkpath(beside));
-        QCOMPARE(findHelpManual(programDir), installed);
-
-        QVERIFY(ShowHelp(nullptr, installed));
-        QCOMPARE(m_opened, QStringList{installed});
-        m_openerAnswer = false;
-        QVERIFY(!ShowHelp(nullptr, installed));
+        for (const QString& file : std::as_const(files))
+            QVERIFY(file.endsWith('/') ? QDir().mkpath(root.filePath(file))
+                                       : writeFile(root.filePath(file), "<html></html>"));
+        QCOMPARE(findHelpManual(programDir, language),
+                 expected.isEmpty() ? QString() : root.filePath(expected));
     }
 
     void missingManual() {
