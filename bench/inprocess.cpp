@@ -14,6 +14,7 @@
 #include "common/ui/application.h"
 #include "common/ui/seams.h"
 #include "main/frmmain.h"
+#include "rules/status.h"
 #include "settings/settings.h"
 #include "simulator.h"
 
@@ -90,7 +91,7 @@ int stall() {
     window.Form_Load();
     const Clock::time_point answered = Clock::now();
     heartbeat.stop();
-    if (!asked || window.statusText() != QStringLiteral("サーバー:OFF")) {
+    if (!asked || window.statusText() != pelorin::status_text::serverOff()) {
         std::fprintf(stderr, "the probe did not end as expected\n");
         return 1;
     }
@@ -149,7 +150,7 @@ int wake() {
     const Clock::time_point clicked = Clock::now();
     sendMouse(on, QEvent::MouseButtonPress, Qt::LeftButton);
     sendMouse(on, QEvent::MouseButtonRelease, Qt::NoButton);
-    if (!received || window.statusText() != QStringLiteral("サーバー:ON")) {
+    if (!received || window.statusText() != pelorin::status_text::serverOn()) {
         std::fprintf(stderr, "the server was not woken\n");
         return 1;
     }
