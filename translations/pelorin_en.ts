@@ -50,6 +50,27 @@
     </message>
 </context>
 <context>
+    <name>commandline</name>
+    <message>
+        <source>使い方: %1 [--help | --version]</source>
+        <translation>Usage: %1 [--help | --version]</translation>
+    </message>
+    <message>
+        <source>TVサーバーが動いているかを表示し、電源を入れ（Wake-on-LAN）、切り（Webページからの休止）、
+15秒ごとに見守ります。設定は setting.ini にあります。Pelorin(1) とヘルプをご覧ください。</source>
+        <translation>Shows whether the TV server is running, switches it on (Wake-on-LAN) and off
+(hibernation through its web page), and watches it every 15 seconds. The settings
+are in setting.ini; see Pelorin(1) and the help manual.</translation>
+    </message>
+    <message>
+        <source>ペロリンのインストール後に一度だけ実行します。スプラッシュ画像を表示し、
+デスクトップとアプリケーションメニューのペロリンの起動項目を新しくして、
+ペロリンを起動します。</source>
+        <translation>Run once after Pelorin is installed: shows a splash picture, renews Pelorin&apos;s
+launchers on the desktop and in the applications menu, and starts Pelorin.</translation>
+    </message>
+</context>
+<context>
     <name>frmAbout</name>
     <message>
         <source>ペロリンのアイコン</source>

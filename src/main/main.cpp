@@ -8,9 +8,11 @@
 int main(int argc, char* argv[]) {
     if (const auto answered = pelorin::answerHelpOrVersion(
             argc, argv, "Pelorin",
-            "Shows whether the TV server is running, switches it on (Wake-on-LAN) and off\n"
-            "(hibernation through its web page), and watches it every 15 seconds. The settings\n"
-            "are in setting.ini; see Pelorin(1) and the help manual."))
+            QT_TRANSLATE_NOOP(
+                "commandline",
+                "TVサーバーが動いているかを表示し、電源を入れ（Wake-on-LAN）、切り（Web"
+                "ページからの休止）、\n15秒ごとに見守ります。設定は setting.ini にありま"
+                "す。Pelorin(1) とヘルプをご覧ください。")))
         return *answered;
     QApplication app(argc, argv);
     pelorin::ui::setUpApplication(pelorin::ui::SetUpTiming::Deferred);

@@ -13,8 +13,11 @@
 int main(int argc, char* argv[]) {
     if (const auto answered = pelorin::answerHelpOrVersion(
             argc, argv, "Primelet",
-            "Run once after Pelorin is installed: shows a splash picture, renews Pelorin's\n"
-            "launchers on the desktop and in the applications menu, and starts Pelorin."))
+            QT_TRANSLATE_NOOP(
+                "commandline",
+                "ペロリンのインストール後に一度だけ実行します。スプラッシュ画像を表示し、"
+                "\nデスクトップとアプリケーションメニューのペロリンの起動項目を新しくして、"
+                "\nペロリンを起動します。")))
         return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Primelet"));

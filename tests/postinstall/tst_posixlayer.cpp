@@ -97,7 +97,7 @@ private:
         return {m_desktop + u"/ペロリン.desktop"_s, m_startMenu + u"/ペロリン.desktop"_s};
     }
     static QString expectedEntry(const QString& folder) {
-        return u"[Desktop Entry]\nType=Application\nName=ペロリン\nIcon=pelorin\n"
+        return u"[Desktop Entry]\nType=Application\nName=Pelorin\nName[ja]=ペロリン\nIcon=pelorin\n"
                u"Exec=\"%1/Pelorin\"\nPath=%1\nTerminal=false\n"_s.arg(folder);
     }
     static bool haveValidator() {

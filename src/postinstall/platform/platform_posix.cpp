@@ -62,9 +62,11 @@ QString desktopEntryText(const ShortcutProperties& properties) {
     const QString folder = QString::fromStdWString(properties.workingDirectory);
     QString exec = execArgument(target);
     exec.replace(u'%', QStringLiteral("%%"));
+    // The desktop shows the name in the user's language, as it does the installed entry's.
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
-                          "Name=ペロリン\n"
+                          "Name=Pelorin\n"
+                          "Name[ja]=ペロリン\n"
                           "Icon=pelorin\n"
                           "Exec=%1\n"
                           "Path=%2\n"
