@@ -196,6 +196,12 @@ private slots:
         QCOMPARE(texts.join(u','), QString());
     }
 
+    // Qt's own texts (context menus, standard buttons) in the same language as the program's.
+    void qtOwnTextsFollow() {
+        const QString undo = QCoreApplication::translate("QLineEdit", "&Undo");
+        QCOMPARE(undo, english() ? QStringLiteral("&Undo") : QStringLiteral("元に戻す(&U)"));
+    }
+
     // Every text reads on a dark desktop theme, the designed colours where they still contrast.
     void darkTheme_data() { everyWindow_data(); }
     void darkTheme() {
