@@ -138,10 +138,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("said"); // standard error
         const QStringList status{"status", "http://127.0.0.1:1/tv"};
-        QTest::newRow("ja status") << "ja_JP.UTF-8" << status
-                                   << QStringLiteral("接続中...\nサーバー:OFF\n");
-        QTest::newRow("en status") << "en_US.UTF-8" << status
-                                   << QStringLiteral("Connecting...\nServer: OFF\n");
+        QTest::newRow("ja status")
+            << "ja_JP.UTF-8" << status << QStringLiteral("接続中...\nサーバー:OFF\n");
+        QTest::newRow("en status")
+            << "en_US.UTF-8" << status << QStringLiteral("Connecting...\nServer: OFF\n");
         const QStringList bad{"config", "set", "Server", "URL", "a\nb"};
         QTest::newRow("ja refused value")
             << "ja_JP.UTF-8" << bad << QStringLiteral("pelorinctl: 値に改行は入れられません\n");
