@@ -42,7 +42,7 @@ fail() {
     [ -s "${dir:-}/pelorin.log" ] && sed 's/^/  pelorin: /' "$dir/pelorin.log"
     if [ -n "${pelorin_pid:-}" ]; then
         alive "$pelorin_pid" && echo "  pelorin $pelorin_pid is running: $(cat "/proc/$pelorin_pid/wchan" 2>/dev/null)" ||
-            echo "  pelorin $pelorin_pid has ended"
+            { wait "$pelorin_pid"; echo "  pelorin $pelorin_pid has ended with status $?"; }
     fi
     exit 1
 }
