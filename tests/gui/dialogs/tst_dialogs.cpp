@@ -157,6 +157,9 @@ private slots:
             ++initRuns;
         };
         ui::setModalHandler(driving<frmSetting>([&](frmSetting& dialog) {
+            // The stored credentials are there to be kept or changed.
+            QCOMPARE(dialog.Text1->text(), u"old"_s);
+            QCOMPARE(dialog.Text2->text(), u"old"_s);
             dialog.Combo1->setEditText(typed);
             dialog.Text1->setText(u"me"_s);
             dialog.Text2->clear();
