@@ -89,3 +89,24 @@ struct GuiHarness {
         return simulator;
     }
 };
+
+// A window started against the simulator, with the magic packet aimed at the simulator's own
+// loopback ports. `stored` writes further settings before the window is made.
+struct Scene {
+    GuiHarness harness;
+    std::unique_ptr<tvsim::Simulator> server;
+    std::unique_ptr<pelorin::frmMain> window;
+
+    explicit Scene(tvsim::Config config = {}, const std::function<void()>& stored = {}) {
+        server = GuiHarness::startServer(config);
+        pelorin::WriteIni(pelorin::ini::Server, pelorin::ini::URL, server->url());
+        if (stored)
+            stored();
+        window = std::make_unique<pelorin::frmMain>();
+        pelorin::WakeOptions options;
+        options.ports = server->wolPorts();
+        window->powerCommands().setWakeOptions(options);
+        if (!window->Form_Load())
+            qFatal("start-up ended the program");
+    }
+};

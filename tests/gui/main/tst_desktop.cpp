@@ -68,25 +68,17 @@ public Q_SLOTS:
     }
 };
 
-struct Scene {
-    GuiHarness harness;
-    std::unique_ptr<tvsim::Simulator> server;
-    std::unique_ptr<frmMain> window;
-
-    explicit Scene(tvsim::Config config = {}, const QString& notify = {}, bool settle = true) {
-        server = GuiHarness::startServer(config);
-        WriteIni(ini::Server, ini::URL, server->url());
-        WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
-        if (!notify.isNull())
-            WriteIni(ini::Form, ini::Notify, notify);
-        window = std::make_unique<frmMain>();
-        WakeOptions options;
-        options.ports = server->wolPorts();
-        window->powerCommands().setWakeOptions(options);
-        if (!window->Form_Load())
-            qFatal("start-up ended the program");
+// With a MAC to wake and, unless null, the notification setting; `settle` lets the desktop
+// companions come, which they do once the first state shows.
+struct DesktopScene : Scene {
+    explicit DesktopScene(tvsim::Config config = {}, const QString& notify = {}, bool settle = true)
+        : Scene(std::move(config), [&] {
+              WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
+              if (!notify.isNull())
+                  WriteIni(ini::Form, ini::Notify, notify);
+          }) {
         if (settle)
-            QCoreApplication::processEvents(); // the companions come once the first state shows
+            QCoreApplication::processEvents();
     }
 };
 
@@ -133,7 +125,7 @@ void DesktopTest::initTestCase() {
 void DesktopTest::iconAfterTheFirstState() {
     ui::setUpApplication(ui::SetUpTiming::Deferred);
     QVERIFY(QApplication::windowIcon().isNull());
-    Scene scene({}, {}, false);
+    DesktopScene scene({}, {}, false);
     QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
     QVERIFY(QApplication::windowIcon().isNull());
     QCoreApplication::processEvents();
@@ -165,7 +157,7 @@ void DesktopTest::oneNoticePerChange() {
     tvsim::Config config;
     config.startOn = change != Change::MonitorSeesOn;
     config.encoding = change == Change::CommandUnconfirmed; // the server stays on
-    Scene scene(config, notify);
+    DesktopScene scene(config, notify);
 
     switch (change) {
     case Change::MonitorSeesOn:
@@ -193,7 +185,7 @@ void DesktopTest::oneNoticePerChange() {
 
 void DesktopTest::noTrayWithoutSystemTray() {
     QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable()); // the offscreen desktop has none
-    Scene scene;
+    DesktopScene scene;
     QVERIFY(!scene.window->trayLamp());
     QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
     scene.window->option2()->click();
@@ -201,7 +193,7 @@ void DesktopTest::noTrayWithoutSystemTray() {
 }
 
 void DesktopTest::trayFollowsLampAndDrivesServer() {
-    Scene scene;
+    DesktopScene scene;
     frmMain& window = *scene.window;
     TrayLamp tray(window, window.serverState());
     QCOMPARE(iconCentre(tray.icon()), frmMain::Green);
@@ -236,7 +228,7 @@ void DesktopTest::trayFollowsLampAndDrivesServer() {
 }
 
 void DesktopTest::trayShowsAndHidesTheNamedWindow() {
-    Scene scene;
+    DesktopScene scene;
     frmMain& window = *scene.window;
     TrayLamp tray(window, window.serverState());
     emit tray.icon().activated(QSystemTrayIcon::Trigger);

@@ -17,22 +17,9 @@ using namespace pelorin;
 
 namespace {
 
-// A window started against a running server, with the magic packet aimed at the simulator's
-// own loopback ports.
-struct Scene {
-    GuiHarness harness;
-    std::unique_ptr<tvsim::Simulator> server;
-    std::unique_ptr<frmMain> window;
-
-    explicit Scene(tvsim::Config config = {}) {
-        server = GuiHarness::startServer(config);
-        WriteIni(ini::Server, ini::URL, server->url());
-        window = std::make_unique<frmMain>();
-        WakeOptions options;
-        options.ports = server->wolPorts();
-        window->powerCommands().setWakeOptions(options);
-        if (!window->Form_Load())
-            qFatal("start-up ended the program");
+// The power-button tests count only what the buttons send, not start-up's own requests.
+struct ButtonScene : Scene {
+    explicit ButtonScene(tvsim::Config config = {}) : Scene(std::move(config)) {
         server->clearRecords();
     }
 };
@@ -90,7 +77,7 @@ void PowerButtonsTest::onWakesServer() {
     tvsim::Config config;
     config.startOn = false;
     config.wakeDelayMs = 30;
-    Scene scene(config);
+    ButtonScene scene(config);
     WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
     QVERIFY(scene.window->option2()->isChecked());
 
@@ -112,7 +99,7 @@ void PowerButtonsTest::onWakesServer() {
 void PowerButtonsTest::onWithoutUsableMac() {
     tvsim::Config config;
     config.startOn = false;
-    Scene scene(config);
+    ButtonScene scene(config);
     scene.window->option1()->click();
     // The command's message, then the details dialog's own note that no address is known.
     QCOMPARE(scene.harness.messages.size(), 2);
@@ -130,7 +117,7 @@ void PowerButtonsTest::onWithoutUsableMac() {
 void PowerButtonsTest::selectionShownWhileRunning() {
     tvsim::Config config;
     config.startOn = false;
-    Scene scene(config);
+    ButtonScene scene(config);
     // A click is handled inside the button's own click handling, and the command runs from
     // there. With no address to wake, OFF is shown selected while the details dialog is open.
     bool shownWithDetailsOpen = false;
@@ -144,7 +131,7 @@ void PowerButtonsTest::selectionShownWhileRunning() {
 }
 
 void PowerButtonsTest::offHibernates() {
-    Scene scene;
+    ButtonScene scene;
     scene.window->option2()->click();
     QCOMPARE(scene.window->lampColour(), frmMain::White);
     QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:OFF"));
@@ -157,7 +144,7 @@ void PowerButtonsTest::offHibernates() {
 void PowerButtonsTest::offRefusedByEncoder() {
     tvsim::Config config;
     config.encoding = true;
-    Scene scene(config);
+    ButtonScene scene(config);
     scene.window->option2()->click();
     QCOMPARE(scene.window->lampColour(), frmMain::Green);
     QVERIFY(scene.window->option1()->isChecked());
@@ -168,7 +155,7 @@ void PowerButtonsTest::offRefusedByEncoder() {
 }
 
 void PowerButtonsTest::offWithoutAnswer() {
-    Scene scene;
+    ButtonScene scene;
     scene.server->setFault(tvsim::Fault::Hang);
     scene.window->option2()->click();
     QCOMPARE(scene.harness.messageTexts(),
@@ -180,7 +167,7 @@ void PowerButtonsTest::offWithoutAnswer() {
 void PowerButtonsTest::otherOptionIgnoredWhileRunning() {
     tvsim::Config config;
     config.encoding = true; // OFF keeps probing for a while
-    Scene scene(config);
+    ButtonScene scene(config);
     bool clickedDuringCommand = false;
     QTimer::singleShot(timing::scaled(PowerCommands::ShortWaitMs) + 20, [&] {
         clickedDuringCommand = scene.window->powerCommands().isRunning();
@@ -193,7 +180,7 @@ void PowerButtonsTest::otherOptionIgnoredWhileRunning() {
 }
 
 void PowerButtonsTest::suppressedSelectionRunsNothing() {
-    Scene scene;
+    ButtonScene scene;
     scene.window->SuppressClick = true;
     scene.window->option2()->setChecked(true);
     scene.window->SuppressClick = false;
@@ -203,7 +190,7 @@ void PowerButtonsTest::suppressedSelectionRunsNothing() {
 }
 
 void PowerButtonsTest::floatingButtonClickSwitches() {
-    Scene scene;
+    ButtonScene scene;
     frmDesign* button = scene.window->floatingButton();
     QCOMPARE(button->face(), KeyFace::OnRaised);
     QTest::mouseClick(button->picture1(), Qt::LeftButton, {}, QPoint(10, 10));
@@ -214,7 +201,7 @@ void PowerButtonsTest::floatingButtonClickSwitches() {
 }
 
 void PowerButtonsTest::floatingButtonDragDoesNotSwitch() {
-    Scene scene;
+    ButtonScene scene;
     frmDesign* button = scene.window->floatingButton();
     button->show();
     const QPoint start = button->pos();
@@ -230,7 +217,7 @@ void PowerButtonsTest::floatingButtonDragDoesNotSwitch() {
 }
 
 void PowerButtonsTest::floatingButtonIgnoresClicksWhileBlinking() {
-    Scene scene;
+    ButtonScene scene;
     frmDesign* button = scene.window->floatingButton();
     scene.window->Lamp_BLINK();
     QTest::mouseClick(button->picture1(), Qt::LeftButton, {}, QPoint(10, 10));
@@ -240,7 +227,7 @@ void PowerButtonsTest::floatingButtonIgnoresClicksWhileBlinking() {
 }
 
 void PowerButtonsTest::floatingButtonMenu() {
-    Scene scene;
+    ButtonScene scene;
     frmDesign* button = scene.window->floatingButton();
     scene.window->MIcon_Click();
     button->formAction()->trigger();
@@ -255,7 +242,7 @@ void PowerButtonsTest::floatingButtonMenu() {
 }
 
 void PowerButtonsTest::floatingButtonByKeyboard() {
-    Scene scene;
+    ButtonScene scene;
     frmDesign* const button = scene.window->floatingButton();
     QLabel* const key = button->picture1();
     QAccessibleInterface* const access = QAccessible::queryAccessibleInterface(key);
