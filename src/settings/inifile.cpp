@@ -258,7 +258,17 @@ public:
             const std::optional<QByteArray> tail = m_codec.encode(u'=' + value);
             if (!tail)
                 return Change::Unencodable;
-            line = makeLine(keyBytes(line.bytes) + *tail, line.end);
+            Line changed = makeLine(keyBytes(line.bytes) + *tail, line.end);
+            // A Shift-JIS lead byte without its second byte at the end of the name is no text,
+            // and the decoder drops it; followed by "=" it reads as a character of its own, and
+            // the name would no longer be found. The name as read is written instead.
+            if (!holds(changed.text, key, value)) {
+                const std::optional<QByteArray> text = m_codec.encode(keyLine->key + u'=' + value);
+                if (!text)
+                    return Change::Unencodable;
+                changed = makeLine(*text, line.end);
+            }
+            line = std::move(changed);
             return Change::Made;
         }
         const std::optional<QByteArray> text = m_codec.encode(key + u'=' + value);
@@ -271,6 +281,15 @@ public:
             m_lines[after].end = end;
         m_lines.insert(after + 1, makeLine(*text, end));
         return Change::Made;
+    }
+
+    // Whether `bytes` hold `value` under `key` in `section` when read back.
+    static bool holdsEntry(QByteArrayView bytes, QStringView section, QStringView key,
+                           const QString& value) {
+        const Document doc = parse(bytes);
+        const Section* found = doc.findSection(section);
+        const KeyLine* keyLine = found ? findKey(*found, key) : nullptr;
+        return keyLine && holds(doc.m_lines[keyLine->line].text, key, value);
     }
 
     // Whether `bytes` read as these lines. The encoding is judged from the bytes, so a write that
@@ -304,6 +323,14 @@ private:
             if (!line.end.isEmpty())
                 return line.end;
         return m_codec.encode(platformLineEnd()).value_or(QByteArray());
+    }
+
+    // Whether a key line's text names `key` and reads as `value` would when stored.
+    static bool holds(QStringView lineText, QStringView key, const QString& value) {
+        const QStringView text = trimmed(lineText);
+        const qsizetype eq = text.indexOf(u'=');
+        return eq >= 0 && sameName(trimmed(text.first(eq)), key) &&
+               valueOf(text) == valueOf(QString(u'=' + value));
     }
 
     Line makeLine(const QByteArray& bytes, const QByteArray& end) {
@@ -433,7 +460,9 @@ IniFile::WriteResult IniFile::write(const QString& section, const QString& key,
     const QByteArray bytes = doc->bytes();
     if (bytes.size() > MaxFileBytes)
         return WriteResult::Refused;
-    if (!doc->readsAs(bytes))
+    // Whatever the codec does with odd bytes, nothing is stored that would read back as
+    // something else.
+    if (!doc->readsAs(bytes) || !Document::holdsEntry(bytes, sectionName, keyName, value))
         return WriteResult::Unencodable;
     return save(m_path, bytes, doc->exists()) ? WriteResult::Written : WriteResult::Failed;
 }

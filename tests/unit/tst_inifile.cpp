@@ -178,6 +178,9 @@ void TestIniFile::write_data() {
         sjis + "Room=\x8B\x8F\x8A\xD4\r\n");
     row("shift-jis value replaced, key bytes kept", "[S]\n \x87\x90 = x\n"_ba, "S", u"≒"_s,
         u"山田"_s, "[S]\n\x87\x90=\x8E\x52\x93\x63\n"_ba);
+    // E9 is the first byte of a two-byte character; alone at the end of a line it is no text.
+    row("shift-jis name ending in half a character", "[S]\nK\xE9\n"_ba, "S", "K", "v",
+        "[S]\nK=v\n"_ba);
     row("latin-1 lines kept", "[S]\nName=caf\xE9\nK=v\n"_ba, "S", "K", "w",
         "[S]\nName=caf\xE9\nK=w\n"_ba);
     // Without its one byte that is not UTF-8, the file would read as UTF-8: fine for ASCII, not
