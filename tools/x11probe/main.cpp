@@ -1,4 +1,5 @@
-// x11probe: what the end-to-end test sees on the virtual screen, without a window manager.
+// x11probe: what is on a virtual X screen, seen without a window manager (the end-to-end test
+// and the demo use it).
 //   x11probe list       one line per mapped top-level window, bottom to top:
 //                       ID PID TYPE X Y WIDTH HEIGHT NAME  (TYPE: normal, dialog, ..., popup)
 //   x11probe lamp ID    green, white or red and where in the window, or none
