@@ -1,13 +1,11 @@
 // The program's own settings calls in a process of their own, for the tests that need several
 // processes or a file system of their own. Modes:
 //   writer FILE RUN            rewrites every setting of the plan in turn, generation after
-//                              generation, until killed; prints "ready" once its first value is
-//                              stored, so the test can time its kill among the writes
+//                              generation, until killed; prints "ready" after its first write
 //   writer --keys FILE TAG N   writes N keys of its own ("TAG-1" ... in section "Keys") once
 //   writer --once FILE SECTION KEY VALUE
-//                              one write; prints why it failed, if it did
 //   writer --hold FILE         holds the file's write lock until killed; prints "locked"
-// Every mode exits 0 only when all its writes succeeded.
+// Exits 0 only when all its writes succeeded; prints why one failed.
 #include "settings/settings.h"
 #include "writeplan.h"
 
@@ -35,11 +33,9 @@ int writeForever(int run) {
     const QDeadlineTimer giveUp(GiveUpMs);
     for (int generation = 1; !giveUp.hasExpired(); ++generation) {
         for (int n = 0; n < settings.size(); ++n) {
-            const QString value = durability::valueFor(n, run, generation);
-            if (!pelorin::WriteIni(settings[n].section, settings[n].key, value)) {
-                std::fprintf(stderr, "write %d of generation %d failed\n", n, generation);
+            if (!pelorin::WriteIni(settings[n].section, settings[n].key,
+                                   durability::valueFor(n, run, generation)))
                 return 2;
-            }
             if (generation == 1 && n == 0)
                 say("ready");
         }
@@ -47,23 +43,15 @@ int writeForever(int run) {
     return EXIT_SUCCESS;
 }
 
-int writeKeys(const QString& tag, int count) {
-    for (int n = 1; n <= count; ++n) {
-        const IniFile::WriteResult result =
-            pelorin::WriteIniChecked(QStringLiteral("Keys"), tag + u'-' + QString::number(n), tag);
+int writeAll(const QString& section, const QStringList& keys, const QString& value) {
+    for (const QString& key : keys) {
+        const IniFile::WriteResult result = pelorin::WriteIniChecked(section, key, value);
         if (result != IniFile::WriteResult::Written) {
-            std::fprintf(stderr, "key %d: %s\n", n,
-                         qPrintable(IniFile(pelorin::settingsFilePath()).describe(result)));
+            say(qPrintable(IniFile(pelorin::settingsFilePath()).describe(result)));
             return 2;
         }
     }
     return EXIT_SUCCESS;
-}
-
-int writeOnce(const QString& section, const QString& key, const QString& value) {
-    const IniFile::WriteResult result = pelorin::WriteIniChecked(section, key, value);
-    std::printf("%s\n", qPrintable(IniFile(pelorin::settingsFilePath()).describe(result)));
-    return result == IniFile::WriteResult::Written ? EXIT_SUCCESS : 2;
 }
 
 int holdLock() {
@@ -82,21 +70,19 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
     const QString mode = args.value(0).startsWith(u"--") ? args.takeFirst() : QString();
-    const qsizetype expected = mode.isEmpty()      ? 2
-                               : mode == u"--keys" ? 3
-                               : mode == u"--once" ? 4
-                               : mode == u"--hold" ? 1
-                                                   : -1;
-    if (args.size() != expected) {
-        std::fprintf(stderr, "usage: %s [--keys|--once|--hold] SETTINGS-FILE ...\n", argv[0]);
-        return EXIT_FAILURE;
+    pelorin::setSettingsFilePath(args.value(0));
+    if (mode.isEmpty() && args.size() == 2)
+        return writeForever(args[1].toInt());
+    if (mode == u"--keys" && args.size() == 3) {
+        QStringList keys;
+        for (int n = 1; n <= args[2].toInt(); ++n)
+            keys.append(args[1] + u'-' + QString::number(n));
+        return writeAll(QStringLiteral("Keys"), keys, args[1]);
     }
-    pelorin::setSettingsFilePath(args[0]);
-    if (mode == u"--keys")
-        return writeKeys(args[1], args[2].toInt());
-    if (mode == u"--once")
-        return writeOnce(args[1], args[2], args[3]);
-    if (mode == u"--hold")
+    if (mode == u"--once" && args.size() == 4)
+        return writeAll(args[1], {args[2]}, args[3]);
+    if (mode == u"--hold" && args.size() == 1)
         return holdLock();
-    return writeForever(args[1].toInt());
+    std::fprintf(stderr, "usage: %s [--keys|--once|--hold] SETTINGS-FILE ...\n", argv[0]);
+    return EXIT_FAILURE;
 }
