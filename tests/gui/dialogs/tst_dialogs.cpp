@@ -1,5 +1,4 @@
 #include "common/ui/seams.h"
-#include "common/ui/windowpos.h"
 #include "dialogs/frmmac.h"
 #include "dialogs/frmsetting.h"
 #include "rules/urltidy.h"
@@ -16,8 +15,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <algorithm>
-
 using namespace Qt::StringLiterals;
 using namespace pelorin;
 
@@ -33,11 +30,7 @@ void setServer(const QString& key, const QString& value) {
 
 // Runs a dialog through its real opener with `drive` playing the user.
 template <typename Dialog> ui::ModalHandler driving(std::function<void(Dialog&)> drive) {
-    return [drive](QDialog& dialog) {
-        auto* const typed = qobject_cast<Dialog*>(&dialog);
-        QVERIFY(typed);
-        drive(*typed);
-    };
+    return [drive](QDialog& dialog) { drive(*qobject_cast<Dialog*>(&dialog)); };
 }
 
 QString boxes(const frmMac& dialog) {
@@ -55,7 +48,7 @@ class TestDialogs : public QObject {
 private:
     QTemporaryDir m_dir;
     int m_fileNo = 0;
-    QStringList m_events; // messages and modal runs, in order
+    QStringList m_events; // messages, lookups and modal runs, in order
 
 private slots:
     void init() {
@@ -63,17 +56,11 @@ private slots:
         m_events.clear();
         ui::setMessageHandler(
             [this](MessageIcon, const QString&) { m_events.append(u"message"_s); });
-        ui::setModalHandler([](QDialog& dialog) { dialog.close(); });
     }
 
-    void cleanup() {
-        ui::setMessageHandler({});
-        ui::setModalHandler({});
-        QVERIFY(!loadedSettingDialog());
-    }
+    void cleanup() { QVERIFY(!loadedSettingDialog()); }
 
-    // Assistive technology names each box by the label in front of it, and the URL box "URL"
-    // whatever it holds.
+    // Assistive technology names each box by the label in front of it, and the URL box "URL".
     void boxesLabelled() {
         frmSetting setting({});
         setting.Combo1->setEditText(u"http://host/tv"_s);
@@ -86,15 +73,11 @@ private slots:
         for (const auto& [label, box] : pairs) {
             const auto relations =
                 QAccessible::queryAccessibleInterface(box)->relations(QAccessible::Label);
-            // A titled frame around the box labels it too.
             QVERIFY2(std::any_of(relations.begin(), relations.end(),
-                                 [label = label](const auto& relation) {
-                                     return relation.first->object() == label;
-                                 }),
+                                 [l = label](const auto& r) { return r.first->object() == l; }),
                      qPrintable(label->text()));
         }
         QAccessibleInterface* const url = QAccessible::queryAccessibleInterface(setting.Combo1);
-        QCOMPARE(url->role(), QAccessible::ComboBox);
         QCOMPARE(url->text(QAccessible::Name), u"URL"_s);
         QCOMPARE(url->text(QAccessible::Value), u"http://host/tv"_s);
     }
@@ -109,7 +92,6 @@ private slots:
         QTest::newRow("seven characters") << u"http://"_s << u"http://"_s;
         QTest::newRow("eight characters") << u"http://a"_s << u"http://a/tv"_s;
     }
-
     void urlTidying() {
         QFETCH(QString, typed);
         QFETCH(QString, tidied);
@@ -125,8 +107,7 @@ private slots:
         QTest::addColumn<bool>("full"); // all other slots taken
         const QString added = u"http://new/tv"_s;
         // Confirmed with Enter in the URL box, which therefore never loses the focus.
-        QTest::newRow("new URL fills the gap")
-            << u"http://new/"_s << false << added << added << false;
+        QTest::newRow("new URL") << u"http://new/"_s << false << added << added << false;
         QTest::newRow("no host") << u"http://"_s << false << QString() << QString() << false;
         QTest::newRow("listed URL")
             << u"http://old/tv"_s << false << u"http://old/tv"_s << QString() << false;
@@ -135,14 +116,12 @@ private slots:
         QTest::newRow("cancel") << added << true << QString() << QString() << false;
         QTest::newRow("all slots full") << added << false << added << u"http://h1/tv"_s << true;
     }
-
     void confirm() {
         QFETCH(QString, typed);
         QFETCH(bool, cancel);
         QFETCH(QString, url);
         QFETCH(QString, firstSlot);
         QFETCH(bool, full);
-        const int inits = cancel ? 0 : 1;
         for (int n = 1; n <= (full ? ini::ListSlots : 0); ++n)
             setServer(ini::listKey(n), u"http://h%1/tv"_s.arg(n));
         setServer(ini::listKey(2), u"http://old/tv"_s);
@@ -151,15 +130,13 @@ private slots:
         int initRuns = 0;
         SettingDialogHooks hooks;
         hooks.runInit = [&] {
-            const frmSetting* const dialog = loadedSettingDialog();
-            QVERIFY(dialog && dialog->isHidden());
+            QVERIFY(loadedSettingDialog() && loadedSettingDialog()->isHidden());
             QCOMPARE(server(ini::URL), url);
             ++initRuns;
         };
         ui::setModalHandler(driving<frmSetting>([&](frmSetting& dialog) {
             // The stored credentials are there to be kept or changed.
-            QCOMPARE(dialog.Text1->text(), u"old"_s);
-            QCOMPARE(dialog.Text2->text(), u"old"_s);
+            QCOMPARE(dialog.Text1->text() + dialog.Text2->text(), u"oldold"_s);
             dialog.Combo1->setEditText(typed);
             dialog.Text1->setText(u"me"_s);
             dialog.Text2->clear();
@@ -176,9 +153,9 @@ private slots:
             }
         }));
         openSettingDialog(hooks);
+        ui::setModalHandler({});
 
-        QCOMPARE(initRuns, inits);
-        QVERIFY(!loadedSettingDialog());
+        QCOMPARE(initRuns, cancel ? 0 : 1);
         QCOMPARE(server(ini::URL), url);
         QCOMPARE(server(ini::listKey(1)), firstSlot);
         QCOMPARE(server(ini::listKey(2)), u"http://old/tv"_s);
@@ -189,106 +166,83 @@ private slots:
                  u"9001500"_s);
     }
 
-    // A stored coordinate is applied on its own; the other stays where the window system put
-    // the window.
-    void oneStoredCoordinate_data() {
-        QTest::addColumn<QString>("top");
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<QPoint>("expected"); // -1: where the window system put it
-        QTest::newRow("top only") << u"900"_s << QString() << QPoint(-1, 60);
-        QTest::newRow("left only") << u"-15"_s << u"1500"_s << QPoint(100, -1);
-    }
-    void oneStoredCoordinate() {
-        QFETCH(QString, top);
-        QFETCH(QString, left);
-        QFETCH(QPoint, expected);
-        QVERIFY(WriteIni(ini::Pos, u"Setting_Top"_s, top));
-        QVERIFY(WriteIni(ini::Pos, u"Setting_Left"_s, left));
-        const QPoint placed(230, 170);
-        ui::setModalHandler(driving<frmSetting>([&](frmSetting& dialog) {
-            dialog.show();
-            dialog.windowHandle()->setFramePosition(placed);
-            QTRY_COMPARE(dialog.pos(), QPoint(expected.x() < 0 ? placed.x() : expected.x(),
-                                              expected.y() < 0 ? placed.y() : expected.y()));
-            dialog.Command1->click();
-        }));
-        openSettingDialog({});
-    }
-
+    // The main window's Init shows the dialog again from inside its OK, with real modal loops.
     void nestedChoiceWithRealExec() {
-        ui::setModalHandler({});
         int inits = 0;
-        int shown = 0;
+        QStringList shown;
         const auto clickOk = [&](const QString& typed) {
             QTimer::singleShot(0, [&, typed] {
                 frmSetting* const dialog = loadedSettingDialog();
                 QVERIFY(dialog && dialog->isVisible());
-                ++shown;
-                if (!typed.isEmpty())
-                    dialog->Combo1->setEditText(typed);
+                shown.append(dialog->Combo1->currentText());
+                dialog->Combo1->setEditText(typed);
                 dialog->Command2->click();
             });
         };
         SettingDialogHooks hooks;
-        bool choosing = false; // as the main window's Init does it
         hooks.runInit = [&] {
-            if (choosing)
+            if (++inits > 1)
                 return;
-            ++inits;
-            choosing = true;
-            clickOk({});
+            clickOk(u"http://nested"_s);
             openSettingDialog(hooks); // shown again while the first is still loaded
             QVERIFY(!loadedSettingDialog());
         };
-        clickOk(u"http://nested"_s);
+        clickOk(u"http://first"_s);
         openSettingDialog(hooks);
-        QCOMPARE(inits, 1);
-        QCOMPARE(shown, 2);
+        QCOMPARE(inits, 2);
+        QCOMPARE(shown, (QStringList{u"http://"_s, u"http://first/tv"_s}));
         QCOMPARE(server(ini::URL), u"http://nested/tv"_s);
-        QCOMPARE(server(ini::listKey(1)), u"http://nested/tv"_s);
+        QCOMPARE(server(ini::listKey(2)), u"http://nested/tv"_s);
     }
 
     void details_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("mac");
         QTest::addColumn<QString>("firstFound");
+        QTest::addColumn<bool>("probeOn"); // the lookup stores 00-11-22-33-44-55 as first found
         QTest::addColumn<QStringList>("typed"); // none: Cancel
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("macAfter");
+        QTest::addColumn<QString>("events");
         const QString a = u"00-11-22-33-44-55"_s;
         const QString b = u"aa-bb-cc-dd-ee-ff"_s;
         const QString none = u"|||||"_s;
-        const QString tv = u"http://tvserver/tv"_s;
-        QTest::newRow("host and path, first found copied")
-            << tv << QString() << a << QStringList() << u"tvserver"_s << u"00|11|22|33|44|55"_s
-            << a;
+        const QString aShown = u"00|11|22|33|44|55"_s;
+        const QString bShown = u"aa|bb|cc|dd|ee|ff"_s;
+        const QString tv = u"http://tv/tv"_s;
+        QStringList pairs{u"aa"_s, u"BB"_s, u"0c"_s, u"D1"_s, u"ee"_s, u"Ff"_s};
+        QTest::newRow("first found copied") << tv << QString() << a << false << QStringList()
+                                            << u"tv"_s << aShown << a << QString();
         QTest::newRow("port, odd first found copied")
-            << u"http://10.0.0.5:8080"_s << QString() << u"0011"_s << QStringList()
-            << u"10.0.0.5:8080"_s << none << u"0011"_s;
+            << u"http://10.0.0.5:8080"_s << QString() << u"0011"_s << false << QStringList()
+            << u"10.0.0.5:8080"_s << none << u"0011"_s << QString();
         QTest::newRow("https, stored Mac wins")
-            << u"https://tvserver/tv"_s << b << a << QStringList() << QString()
-            << u"aa|bb|cc|dd|ee|ff"_s << b;
+            << u"https://tv/tv"_s << b << a << false << QStringList() << QString() << bShown << b
+            << QString();
         QTest::newRow("short, odd stored Mac")
-            << u"http:"_s << u"aabb"_s << a << QStringList() << QString() << none << u"aabb"_s;
-        QTest::newRow("OK joins six pairs")
-            << tv << b << QString()
-            << QStringList{u"aa"_s, u"BB"_s, u"0c"_s, u"D1"_s, u"ee"_s, u"Ff"_s} << u"tvserver"_s
-            << u"aa|bb|cc|dd|ee|ff"_s << u"aa-BB-0c-D1-ee-Ff"_s;
+            << u"http:"_s << u"aabb"_s << a << false << QStringList() << QString() << none
+            << u"aabb"_s << QString();
+        QTest::newRow("OK joins six pairs") << tv << b << QString() << false << pairs << u"tv"_s
+                                            << bShown << u"aa-BB-0c-D1-ee-Ff"_s << QString();
+        pairs[2] = u"ccc"_s;
         QTest::newRow("OK with three characters")
-            << tv << b << QString()
-            << QStringList{u"aa"_s, u"bb"_s, u"ccc"_s, u"dd"_s, u"ee"_s, u"ff"_s} << u"tvserver"_s
-            << u"aa|bb|cc|dd|ee|ff"_s << b;
+            << tv << b << QString() << false << pairs << u"tv"_s << bShown << b << QString();
+        QTest::newRow("nothing known") << tv << QString() << QString() << false << QStringList()
+                                       << u"tv"_s << none << QString() << u"message"_s;
+        QTest::newRow("server running") << tv << QString() << QString() << true << QStringList()
+                                        << u"tv"_s << aShown << a << u"lookup http://tv/tv"_s;
     }
-
     void details() {
         QFETCH(QString, url);
         QFETCH(QString, mac);
         QFETCH(QString, firstFound);
+        QFETCH(bool, probeOn);
         QFETCH(QStringList, typed);
         QFETCH(QString, address);
         QFETCH(QString, shown);
         QFETCH(QString, macAfter);
+        QFETCH(QString, events);
         setServer(ini::Address, u"stored"_s);
         setServer(ini::Mac, mac);
         setServer(ini::macKey(1), firstFound);
@@ -299,10 +253,14 @@ private slots:
                 dialog.txtMac[i]->setText(typed.at(i));
             (typed.isEmpty() ? dialog.Command1 : dialog.Command2)->click();
         }));
-        openDetailsDialog(url);
+        openDetailsDialog(url, {probeOn, [&](const QString& asked) {
+                                    m_events.append(u"lookup "_s + asked);
+                                    setServer(ini::macKey(1), u"00-11-22-33-44-55"_s);
+                                    return true;
+                                }});
         QCOMPARE(server(ini::Address), typed.isEmpty() ? u"stored"_s : address);
         QCOMPARE(server(ini::Mac), macAfter);
-        QVERIFY(m_events.isEmpty());
+        QCOMPARE(m_events.join(u','), events);
     }
 
     void detailsSpinnerAndFocus() {
@@ -314,45 +272,20 @@ private slots:
         setServer(ini::macKey(2), u"66-77-88-99-aa-bb"_s);
         setServer(ini::macKey(4), u"bad"_s);
         ui::setModalHandler(driving<frmMac>([](frmMac& dialog) {
-            QVERIFY(!dialog.VScroll1->isHidden());
-            dialog.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the down arrow
+            dialog.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd); // down arrow
             QCOMPARE(boxes(dialog), u"66|77|88|99|aa|bb"_s);
             dialog.VScroll1->setValue(3);
             QCOMPARE(boxes(dialog), u"|||||"_s);
+            QVERIFY(!dialog.VScroll1->isHidden());
 
             dialog.txtMac[0]->setFocus();
             QTest::keyClicks(dialog.txtMac[0], u"a"_s);
             QCOMPARE(dialog.focusWidget(), dialog.txtMac[0]);
             QTest::keyClicks(dialog.txtMac[0], u"b"_s);
             QCOMPARE(dialog.focusWidget(), dialog.txtMac[1]);
+            QCOMPARE(dialog.Command2->nextInFocusChain(), dialog.Command1);
         }));
         openDetailsDialog({});
-    }
-
-    void detailsLookupAndNotice_data() {
-        QTest::addColumn<bool>("probeOn");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("events");
-        QTest::newRow("nothing known")
-            << false << u"|||||"_s << QStringList{u"message"_s, u"shown"_s};
-        QTest::newRow("server running")
-            << true << u"00|11|22|33|44|55"_s << QStringList{u"lookup http://tv/tv"_s, u"shown"_s};
-    }
-
-    void detailsLookupAndNotice() {
-        QFETCH(bool, probeOn);
-        QFETCH(QString, shown);
-        QFETCH(QStringList, events);
-        ui::setModalHandler(driving<frmMac>([&](frmMac& dialog) {
-            m_events.append(u"shown"_s);
-            QCOMPARE(boxes(dialog), shown);
-        }));
-        openDetailsDialog(u"http://tv/tv"_s, {probeOn, [&](const QString& url) {
-                                                  m_events.append(u"lookup "_s + url);
-                                                  setServer(ini::macKey(1), u"00-11-22-33-44-55"_s);
-                                                  return true;
-                                              }});
-        QCOMPARE(m_events, events);
     }
 };
 
