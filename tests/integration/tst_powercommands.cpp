@@ -1,5 +1,5 @@
 // The ON and OFF commands against the simulated server on loopback, waits scaled down: what the
-// view is told, in which order, and how each way out leaves the server state.
+// view is told, and how each way out leaves the server state.
 #include "common/timing.h"
 #include "serverlink/powercommands.h"
 #include "settings/settings.h"
@@ -10,207 +10,131 @@
 #include <QTest>
 
 using namespace pelorin;
+using namespace Qt::StringLiterals;
 using End = PowerCommands::End;
+Q_DECLARE_METATYPE(End)
 
 class PowerCommandsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void onWakesServer();
-    void onServerNeverWakes();
-    void onWithoutUsableMac_data();
-    void onWithoutUsableMac();
-    void onStopsAtProbeProblem();
-    void offHibernates();
-    void offRefusedWhileEncoding();
-    void offWithoutAnswer();
-    void offWithRefusedCredentials();
-
-private:
-    std::unique_ptr<tvsim::Simulator> start(tvsim::Config config);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    RecordingView m_view;
-    std::unique_ptr<ServerLink> m_link;
-    std::unique_ptr<PowerCommands> m_commands;
-    std::unique_ptr<tvsim::Simulator> m_sim;
+    void commands_data();
+    void commands();
 };
 
-void PowerCommandsTest::init() {
-    // Waits of a few milliseconds; the probe still waits 200 ms for an answer, which a busy
-    // machine (the whole suite runs in parallel) needs.
-    timing::setScale(0.02);
-    m_dir = std::make_unique<QTemporaryDir>();
-    setSettingsFilePath(m_dir->filePath(QStringLiteral("setting.ini")));
-    m_view = RecordingView{};
-    m_link = std::make_unique<ServerLink>(programSettings(), m_view);
-    m_commands = std::make_unique<PowerCommands>(*m_link, programSettings(), m_view);
-    m_sim.reset();
-}
-
-std::unique_ptr<tvsim::Simulator> PowerCommandsTest::start(tvsim::Config config) {
-    config.wolPorts = {0, 0};
-    auto simulator = std::make_unique<tvsim::Simulator>(std::move(config));
-    if (!simulator->start())
-        qFatal("tvsim: %s", qPrintable(simulator->errorString()));
-    WriteIni(ini::Server, ini::URL, simulator->url());
-    WakeOptions options;
-    options.ports = simulator->wolPorts();
-    m_commands->setWakeOptions(options);
-    return simulator;
-}
-
-void PowerCommandsTest::onWakesServer() {
-    tvsim::Config config;
-    config.startOn = false;
-    config.macs = {QStringLiteral("00:11:22:33:44:55")};
-    // Asleep for about two probe rounds after the packet arrives.
-    config.wakeDelayMs = timing::scaled(PowerCommands::ShortWaitMs + PowerCommands::LongWaitMs) + 5;
-    m_sim = start(config);
-    WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00-11-22-33-44-55"));
-
-    const PowerCommands::Result result = m_commands->switchOn();
-    QCOMPARE(result.end, End::ServerOn);
-    QVERIFY(result.tries >= 2);
-    QCOMPARE(result.mac, QStringLiteral("00-11-22-33-44-55"));
-    QCOMPARE(m_view.lamp.constLast(), QStringLiteral("on"));
-    QCOMPARE(m_view.statusTexts.first(), QStringLiteral("命令送信..."));
-    QCOMPARE(m_view.statusTexts.constLast(), QStringLiteral("サーバー:ON"));
-    QCOMPARE(m_sim->datagrams().size(), 6);
-    for (const tvsim::RecordedDatagram& datagram : m_sim->datagrams())
-        QVERIFY(tvsim::isMagicPacketFor(datagram.bytes, QStringLiteral("00:11:22:33:44:55")));
-    QVERIFY(!m_commands->isRunning());
-}
-
-void PowerCommandsTest::onServerNeverWakes() {
-    tvsim::Config config;
-    config.startOn = false;
-    config.macs = {QStringLiteral("66:77:88:99:AA:BB")};
-    m_sim = start(config);
+void PowerCommandsTest::commands_data() {
+    QTest::addColumn<QString>("server");     // "asleep", "wakes", "encoding", "locked" or a fault
+    QTest::addColumn<QStringList>("stored"); // Mac, Mac-1, Password
+    QTest::addColumn<End>("end");
+    QTest::addColumn<int>("tries"); // -1: more than one
+    QTest::addColumn<QString>("lamp");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("message"); // how the one message starts; empty: no message
+    const QString mac = u"00-11-22-33-44-55"_s;
+    const int tries = PowerCommands::Tries;
+    const auto row = [](const char* name, const char* server, const QStringList& stored, End end,
+                        int tries, const char* lamp, const QString& status,
+                        const QString& message = {}) {
+        QTest::newRow(name) << QString(server) << stored << end << tries << QString(lamp) << status
+                            << message;
+    };
+    const QString noMac = u"MACアドレスが登録されていないため、現在の状態では電源を入れることはで"
+                          "きません。\r\n"_s;
+    row("on wakes", "wakes", {{}, mac}, End::ServerOn, -1, "on", u"サーバー:ON"_s);
     // "Mac" wins over "Mac-1", even when Mac-1 is the address the server would answer to.
-    WriteIni(ini::Server, ini::Mac, QStringLiteral("00-11-22-33-44-55"));
-    WriteIni(ini::Server, ini::macKey(1), QStringLiteral("66-77-88-99-AA-BB"));
-
-    const PowerCommands::Result result = m_commands->switchOn();
-    QCOMPARE(result.end, End::NeverWoke);
-    QCOMPARE(result.tries, PowerCommands::Tries);
-    QCOMPARE(m_view.lamp.constLast(), QStringLiteral("off"));
-    QCOMPARE(m_view.lamp.count(QStringLiteral("blink")), 1 + PowerCommands::Tries);
-    QCOMPARE(m_view.statusTexts.constLast(), QStringLiteral("サーバー:OFF"));
+    row("on never wakes", "asleep", {mac, u"66-77-88-99-AA-BB"_s}, End::NeverWoke, tries, "off",
+        u"サーバー:OFF"_s);
+    row("on, no mac", "asleep", {{}, {}}, End::NoUsableMac, 0, "", u"サーバー:OFF"_s, noMac);
+    row("on, Mac too short", "asleep", {u"00-11-22-33-44"_s, mac}, End::NoUsableMac, 0, "",
+        u"サーバー:OFF"_s, noMac);
+    row("on, Mac not hex", "asleep", {u"zz-11-22-33-44-55"_s, {}}, End::NoUsableMac, 0, "",
+        u"サーバー:OFF"_s, noMac);
+    row("on, probe problem", "garbage", {mac, {}}, End::ProbeProblem, 1, "off",
+        u"サーバー状態不明"_s);
+    row("off hibernates", "locked", {{}, {}, u"pw"_s}, End::ServerOff, -1, "off",
+        u"サーバー:OFF"_s);
+    row("off while encoding", "encoding", {}, End::StillOn, tries, "on", u"サーバー:ON"_s,
+        u"電源を休止状態にできませんでした。エンコーダが動作中の可能性があります。\r\n"
+        "エンコードを停止してから再試行してください。"_s);
+    row("off, no answer", "hang", {}, End::NoAnswer, 0, "off", u"サーバー:OFF"_s,
+        u"応答がありません。すでに休止状態の可能性があります。"_s);
+    // The refusal answers the hibernate request, then every probe is refused at once.
+    row("off, login refused", "locked", {{}, {}, u"wrong"_s}, End::StillRefused, tries, "blink",
+        u"認証失敗"_s);
 }
 
-void PowerCommandsTest::onWithoutUsableMac_data() {
-    QTest::addColumn<QString>("mac");
-    QTest::addColumn<QString>("mac1");
-    QTest::newRow("none") << ""
-                          << "";
-    QTest::newRow("Mac too short, Mac-1 usable") << "00-11-22-33-44"
-                                                 << "00-11-22-33-44-55";
-    QTest::newRow("not hexadecimal") << "zz-11-22-33-44-55"
-                                     << "";
-}
-
-void PowerCommandsTest::onWithoutUsableMac() {
-    QFETCH(QString, mac);
-    QFETCH(QString, mac1);
+void PowerCommandsTest::commands() {
+    QFETCH(QString, server);
+    QFETCH(QStringList, stored);
+    QFETCH(End, end);
+    QFETCH(int, tries);
+    QFETCH(QString, lamp);
+    QFETCH(QString, message);
+    // The probe still waits 200 ms for an answer, which a busy machine needs.
+    timing::setScale(0.02);
+    const QTemporaryDir dir;
+    setSettingsFilePath(dir.filePath(u"setting.ini"_s));
     tvsim::Config config;
-    config.startOn = false;
-    m_sim = start(config);
-    WriteIni(ini::Server, ini::Mac, mac);
-    WriteIni(ini::Server, ini::macKey(1), mac1);
-
-    QCOMPARE(m_commands->switchOn().end, End::NoUsableMac);
-    QCOMPARE(m_view.messages.size(), 1);
-    QCOMPARE(m_view.messages.first().first, MessageIcon::Exclamation);
-    QVERIFY(m_view.messages.first().second.startsWith(QStringLiteral(
-        "MACアドレスが登録されていないため、現在の状態では電源を入れることはできません。\r\n")));
-    QVERIFY(m_view.lamp.isEmpty()); // the lamp stays as it was
-    QCOMPARE(m_view.statusTexts, QStringList{QStringLiteral("サーバー:OFF")});
-    QCOMPARE(m_view.detailsOpenedFor, QStringList{m_sim->url()});
-    QTest::qWait(20);
-    QVERIFY(m_sim->datagrams().isEmpty());
-}
-
-void PowerCommandsTest::onStopsAtProbeProblem() {
-    tvsim::Config config;
-    config.fault = tvsim::Fault::Garbage;
-    m_sim = start(config);
-    WriteIni(ini::Server, ini::Mac, QStringLiteral("00-11-22-33-44-55"));
-    const PowerCommands::Result result = m_commands->switchOn();
-    QCOMPARE(result.end, End::ProbeProblem);
-    QCOMPARE(result.tries, 1);
-    QCOMPARE(m_view.statusTexts.constLast(), QStringLiteral("サーバー状態不明"));
-    QCOMPARE(m_view.lamp.constLast(), QStringLiteral("off"));
-}
-
-void PowerCommandsTest::offHibernates() {
-    tvsim::Config config;
-    config.userName = QStringLiteral("user");
-    config.password = QStringLiteral("pw");
+    config.wolPorts = {0, 0};
+    config.startOn = server != "asleep"_L1 && server != "wakes"_L1;
+    config.encoding = server == "encoding"_L1;
+    config.macs = {server == "wakes"_L1 ? u"00:11:22:33:44:55"_s : u"66:77:88:99:AA:BB"_s};
+    // Asleep for about two probe rounds after the packet arrives; hibernating after one.
+    config.wakeDelayMs = timing::scaled(PowerCommands::ShortWaitMs + PowerCommands::LongWaitMs) + 5;
     config.hibernateDelayMs = timing::scaled(PowerCommands::LongWaitMs) + 5;
-    m_sim = start(config);
-    WriteIni(ini::Server, ini::UserName, QStringLiteral("user"));
-    WriteIni(ini::Server, ini::Password, QStringLiteral("pw"));
+    if (server == "locked"_L1) {
+        config.userName = u"user"_s;
+        config.password = u"pw"_s;
+        WriteIni(ini::Server, ini::UserName, u"user"_s);
+    }
+    tvsim::parseFault(server, &config.fault);
+    tvsim::Simulator sim(config);
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const QString keys[] = {ini::Mac, ini::macKey(1), ini::Password};
+    for (qsizetype i = 0; i < stored.size(); ++i)
+        WriteIni(ini::Server, keys[i], stored[i]);
+    WriteIni(ini::Server, ini::URL, sim.url());
 
-    const PowerCommands::Result result = m_commands->switchOff();
-    QCOMPARE(result.end, End::ServerOff);
-    QVERIFY(result.tries >= 2);
-    QVERIFY(!m_sim->isOn());
-    QCOMPARE(m_sim->requests().first().path, QStringLiteral("/tv/hibern.asp"));
-    QVERIFY(m_view.statusTexts.contains(QStringLiteral("状況確認中...")));
-    QCOMPARE(m_view.statusTexts.constLast(), QStringLiteral("サーバー:OFF"));
-    QCOMPARE(m_view.lamp.constLast(), QStringLiteral("off"));
-    QVERIFY(m_view.messages.isEmpty());
-}
-
-void PowerCommandsTest::offRefusedWhileEncoding() {
-    tvsim::Config config;
-    config.encoding = true;
-    m_sim = start(config);
-    const PowerCommands::Result result = m_commands->switchOff();
-    QCOMPARE(result.end, End::StillOn);
-    QCOMPARE(result.tries, PowerCommands::Tries);
-    QCOMPARE(m_view.lamp.constLast(), QStringLiteral("on"));
-    QCOMPARE(m_view.statusTexts.constLast(), QStringLiteral("サーバー:ON"));
-    QCOMPARE(m_view.messages.size(), 1);
-    QCOMPARE(m_view.messages.first().first, MessageIcon::Information);
-    QCOMPARE(m_view.messages.first().second,
-             QStringLiteral(
-                 "電源を休止状態にできませんでした。エンコーダが動作中の可能性があります。\r\n"
-                 "エンコードを停止してから再試行してください。"));
-}
-
-void PowerCommandsTest::offWithoutAnswer() {
-    tvsim::Config config;
-    config.fault = tvsim::Fault::Hang;
-    m_sim = start(config);
-    const PowerCommands::Result result = m_commands->switchOff();
-    QCOMPARE(result.end, End::NoAnswer);
-    QCOMPARE(result.tries, 0);
-    QCOMPARE(m_view.messages.size(), 1);
-    QCOMPARE(m_view.messages.first().second,
-             QStringLiteral("応答がありません。すでに休止状態の可能性があります。"));
-    QCOMPARE(m_view.statusTexts.constLast(), QStringLiteral("サーバー:OFF"));
-    QCOMPARE(m_view.lamp.constLast(), QStringLiteral("off"));
-}
-
-void PowerCommandsTest::offWithRefusedCredentials() {
-    tvsim::Config config;
-    config.userName = QStringLiteral("user");
-    config.password = QStringLiteral("pw");
-    m_sim = start(config);
-    WriteIni(ini::Server, ini::UserName, QStringLiteral("user"));
-    WriteIni(ini::Server, ini::Password, QStringLiteral("wrong"));
-
-    // The refusal page answers the hibernate request (an answer counts), then every probe is
-    // refused at once: ten tries without waiting, the lamp left blinking.
-    const PowerCommands::Result result = m_commands->switchOff();
-    QCOMPARE(result.end, End::StillRefused);
-    QCOMPARE(result.tries, PowerCommands::Tries);
-    QCOMPARE(m_view.lamp.constLast(), QStringLiteral("blink"));
-    QCOMPARE(m_view.statusTexts.constLast(), QStringLiteral("認証失敗"));
-    QVERIFY(m_view.messages.isEmpty());
-    QVERIFY(m_sim->isOn());
+    RecordingView view;
+    ServerLink link(programSettings(), view);
+    PowerCommands commands(link, programSettings(), view);
+    WakeOptions options;
+    options.ports = sim.wolPorts();
+    commands.setWakeOptions(options);
+    const bool on = QByteArray(QTest::currentDataTag()).startsWith("on ");
+    const PowerCommands::Result result = on ? commands.switchOn() : commands.switchOff();
+    QCOMPARE(result.end, end);
+    if (tries < 0)
+        QVERIFY(result.tries >= 2);
+    else
+        QCOMPARE(result.tries, tries);
+    QCOMPARE(view.lamp.isEmpty() ? QString() : view.lamp.constLast(), lamp);
+    QTEST(view.statusTexts.constLast(), "status");
+    QCOMPARE(view.messages.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QVERIFY(view.messages.first().second.startsWith(message));
+        QCOMPARE(view.messages.first().first,
+                 end == End::NoUsableMac ? MessageIcon::Exclamation : MessageIcon::Information);
+    }
+    QCOMPARE(sim.isOn(), end != End::ServerOff && end != End::NeverWoke && end != End::NoUsableMac);
+    QVERIFY(!commands.isRunning());
+    if (end == End::NoUsableMac) {
+        QCOMPARE(view.detailsOpenedFor, QStringList{sim.url()});
+        QCOMPARE(view.statusTexts.size(), 1);
+        QTest::qWait(20);
+    }
+    if (end == End::NeverWoke)
+        QCOMPARE(view.lamp.count(u"blink"_s), 1 + PowerCommands::Tries);
+    if (end == End::ServerOff) {
+        QCOMPARE(sim.requests().first().path, u"/tv/hibern.asp"_s);
+        QVERIFY(view.statusTexts.contains(u"状況確認中..."_s));
+    }
+    if (on && end != End::NoUsableMac)
+        QCOMPARE(view.statusTexts.first(), u"命令送信..."_s);
+    // Six packets, all for the address used; none without a usable one.
+    QCOMPARE(sim.datagrams().size(), on && end != End::NoUsableMac ? 6 : 0);
+    for (const tvsim::RecordedDatagram& datagram : sim.datagrams())
+        QVERIFY(tvsim::isMagicPacketFor(datagram.bytes,
+                                        stored.constFirst().isEmpty() ? stored[1] : stored[0]));
 }
 
 QTEST_GUILESS_MAIN(PowerCommandsTest)

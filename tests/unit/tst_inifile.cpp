@@ -22,7 +22,6 @@ const QByteArray NewLine = "\r\n"_ba;
 const QByteArray NewLine = "\n"_ba;
 #endif
 
-// Any rewrite would move the modification time away from this.
 const QDateTime OldTime = QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
 
 QByteArray contents(const QString& path) {
@@ -30,7 +29,6 @@ QByteArray contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A UTF-16 file as the "W" profile functions write it: byte-order mark first.
 QByteArray utf16(const QString& text, QStringConverter::Encoding encoding) {
     QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
     return encoder(text);
@@ -38,13 +36,10 @@ QByteArray utf16(const QString& text, QStringConverter::Encoding encoding) {
 
 // A null `bytes` leaves the file missing.
 void createFile(const QString& path, const QByteArray& bytes) {
-    if (bytes.isNull())
-        return;
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-    QVERIFY(file.flush());
-    QVERIFY(file.setFileTime(OldTime, QFileDevice::FileModificationTime));
+    if (!bytes.isNull() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+        file.flush())
+        file.setFileTime(OldTime, QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -58,8 +53,7 @@ private slots:
     void write_data();
     void write();
     void entries();
-    void permissions();
-    void unwritablePlaces();
+    void fileRights();
     void unusablePaths_data();
     void unusablePaths();
 
@@ -127,10 +121,9 @@ void TestIniFile::read() {
     QFETCH(QByteArray, file);
     QFETCH(QString, section);
     QFETCH(QString, key);
-    QFETCH(QString, expected);
     const QString path = freshPath();
     createFile(path, file);
-    QCOMPARE(IniFile(path).read(section, key), expected);
+    QTEST(IniFile(path).read(section, key), "expected");
 }
 
 void TestIniFile::write_data() {
@@ -201,24 +194,21 @@ void TestIniFile::write_data() {
         le(u"[S]\nA=1\nK=v\n"_s) + "=");
     row("empty on line without =", "[S]\nF\n", "S", "F", {}, "[S]\nF\n", Result::Unchanged);
 
-    const struct {
-        const char* name;
-        QString section, key, value;
-    } refused[] = {
-        {"value with LF", "S", "K", "a\nb"},
-        {"value with CR", "S", "K", "a\rb"},
-        {"value with NUL", "S", "K", nul},
-        {"section with ]", "a]b", "K", "v"},
-        {"section starting with [", " [x", "K", "v"},
-        {"section with LF", "a\nb", "K", "v"},
-        {"key with NUL", "S", nul, "v"},
-        {"key with CR", "S", "K\r", "v"},
-        {"blank key", "S", " \t", "v"},
-        {"key with =", "S", "a=b", "v"},
-        {"key starting with [", "S", "[K", "v"},
+    const auto refused = [&](const char* name, const QString& section, const QString& key,
+                             const QString& value) {
+        row(name, plain, section, key, value, plain, Result::Refused);
     };
-    for (const auto& r : refused)
-        row(r.name, plain, r.section, r.key, r.value, plain, Result::Refused);
+    refused("value with LF", "S", "K", "a\nb");
+    refused("value with CR", "S", "K", "a\rb");
+    refused("value with NUL", "S", "K", nul);
+    refused("section with ]", "a]b", "K", "v");
+    refused("section starting with [", " [x", "K", "v");
+    refused("section with LF", "a\nb", "K", "v");
+    refused("key with NUL", "S", nul, "v");
+    refused("key with CR", "S", "K\r", "v");
+    refused("blank key", "S", " \t", "v");
+    refused("key with =", "S", "a=b", "v");
+    refused("key starting with [", "S", "[K", "v");
     row("refused, no file made", {}, "S", "K", "\n[X]", {}, Result::Refused);
 }
 
@@ -244,39 +234,31 @@ void TestIniFile::entries() {
     QStringList found;
     for (const IniFile::Entry& entry : IniFile(path).entries())
         found.append(entry.section + u'/' + entry.key + u'=' + entry.value);
-    const QStringList expected{u"/P=0"_s, u"A/K=1"_s, u"A/L=q"_s, u"C/N="_s};
-    QCOMPARE(found, expected);
+    QCOMPARE(found, QStringList({u"/P=0"_s, u"A/K=1"_s, u"A/L=q"_s, u"C/N="_s}));
 }
 
-void TestIniFile::permissions() {
-#ifdef Q_OS_WIN
-    QSKIP("Owner-only modes are a POSIX matter");
-#endif
+// New files are the owner's alone (they hold a password); an existing file keeps its mode; a
+// missing folder or a read-only file fails and stays as it was.
+void TestIniFile::fileRights() {
     using P = QFileDevice::Permission;
     const QString fresh = freshPath();
     QCOMPARE(IniFile(fresh).write(u"S"_s, u"Password"_s, u"x"_s), Result::Written);
     QCOMPARE(QFile::permissions(fresh) & 0x7077, P::ReadOwner | P::WriteOwner);
-
     const QString existing = freshPath();
     createFile(existing, "[S]\n"_ba);
     const QFileDevice::Permissions shared = P::ReadOwner | P::WriteOwner | P::ReadGroup;
     QVERIFY(QFile::setPermissions(existing, shared | P::ReadUser | P::WriteUser));
     QCOMPARE(IniFile(existing).write(u"S"_s, u"K"_s, u"v"_s), Result::Written);
     QCOMPARE(QFile::permissions(existing) & 0x7077, shared);
-}
 
-void TestIniFile::unwritablePlaces() {
-    const QString inMissingFolder = m_dir.filePath(u"missing/setting.ini"_s);
-    QCOMPARE(IniFile(inMissingFolder).write(u"S"_s, u"K"_s, u"v"_s), Result::Failed);
+    QCOMPARE(IniFile(m_dir.filePath(u"missing/f.ini"_s)).write(u"S"_s, u"K"_s, u"v"_s),
+             Result::Failed);
     QVERIFY(!QFileInfo::exists(m_dir.filePath(u"missing"_s)));
-
-    const QString readOnly = freshPath();
-    createFile(readOnly, "[S]\nK=v\n"_ba);
-    QVERIFY(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadUser));
-    if (QFileInfo(readOnly).isWritable())
+    QVERIFY(QFile::setPermissions(existing, P::ReadOwner | P::ReadUser));
+    if (QFileInfo(existing).isWritable())
         QSKIP("Running with rights that ignore read-only files");
-    QCOMPARE(IniFile(readOnly).write(u"S"_s, u"K"_s, u"w"_s), Result::Failed);
-    QCOMPARE(contents(readOnly), "[S]\nK=v\n"_ba);
+    QCOMPARE(IniFile(existing).write(u"S"_s, u"K"_s, u"w"_s), Result::Failed);
+    QCOMPARE(contents(existing), "[S]\nK=v\n"_ba);
 }
 
 void TestIniFile::unusablePaths_data() {
@@ -284,7 +266,6 @@ void TestIniFile::unusablePaths_data() {
     QTest::addColumn<IniFile::Problem>("problem");
     QTest::addColumn<Result>("result");
     using P = IniFile::Problem;
-    // Sparse files: made in an instant, read only as far as the engine chooses to.
     const auto sized = [&](qint64 size) {
         const QString path = freshPath();
         QFile file(path);
@@ -302,13 +283,11 @@ void TestIniFile::unusablePaths_data() {
     const QString link = freshPath();
     if (QFile::link(target, link))
         QTest::newRow("link to a file") << link << P::None << Result::Written;
-#ifdef Q_OS_UNIX
     // Reading either would hang or never end; only reads are tried on the system's own device.
     QTest::newRow("/dev/zero") << u"/dev/zero"_s << P::NotRegularFile << Result::Unusable;
     const QString fifo = freshPath();
     if (QProcess::execute(u"mkfifo"_s, {fifo}) == 0)
         QTest::newRow("fifo") << fifo << P::NotRegularFile << Result::Unusable;
-#endif
 }
 
 // Paths that are no settings file are refused before they are opened, and left as they are.

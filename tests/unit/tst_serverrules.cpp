@@ -9,6 +9,17 @@
 #include <QTest>
 
 using namespace pelorin;
+using namespace Qt::StringLiterals;
+
+namespace {
+void columns(std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        QTest::addColumn<QString>(name);
+}
+template <typename... T> void row(const char* name, const T&... values) {
+    (QTest::newRow(name) << ... << values);
+}
+} // namespace
 
 class ServerRules : public QObject {
     Q_OBJECT
@@ -28,85 +39,61 @@ private Q_SLOTS:
 };
 
 void ServerRules::classification_data() {
-    QTest::addColumn<QString>("body");
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("panel");
-    const QString title = QStringLiteral("<title>Orrisvale</title>");
-    QTest::newRow("title") << "<html>" + title + "</html>"
-                           << "ON"
-                           << "サーバー:ON";
-    QTest::newRow("title wins over 404") << title + " HTTP 404"
-                                         << "ON"
-                                         << "サーバー:ON";
-    QTest::newRow("title in capitals") << "<TITLE>ORRISVALE</TITLE>"
-                                       << "BadConfigulation"
-                                       << "サーバー状態不明";
-    QTest::newRow("401.2") << "HTTP 401.2 - Unauthorized"
-                           << "PasswordRequired"
-                           << "認証失敗";
-    QTest::newRow("401.2 before 404") << "HTTP 404 HTTP 401.2"
-                                      << "PasswordRequired"
-                                      << "認証失敗";
-    QTest::newRow("empty") << ""
-                           << "OFF"
-                           << "サーバー:OFF";
-    QTest::newRow("404") << "HTTP 404 - File not found"
-                         << "WrongURL"
-                         << "URL間違い";
-    QTest::newRow("404 lower case") << "http 404 not found"
-                                    << "BadConfigulation"
-                                    << "サーバー状態不明";
-    QTest::newRow("blank is not empty") << " "
-                                        << "BadConfigulation"
-                                        << "サーバー状態不明";
+    columns({"body", "word", "panel"});
+    const QString title = u"<title>Orrisvale</title>"_s;
+    row("title", "<html>" + title + "</html>", u"ON"_s, u"サーバー:ON"_s);
+    row("title wins over 404", title + " HTTP 404", u"ON"_s, u"サーバー:ON"_s);
+    row("title in capitals", u"<TITLE>ORRISVALE</TITLE>"_s, u"BadConfigulation"_s,
+        u"サーバー状態不明"_s);
+    row("401.2", u"HTTP 401.2 - Unauthorized"_s, u"PasswordRequired"_s, u"認証失敗"_s);
+    row("401.2 before 404", u"HTTP 404 HTTP 401.2"_s, u"PasswordRequired"_s, u"認証失敗"_s);
+    row("empty", u""_s, u"OFF"_s, u"サーバー:OFF"_s);
+    row("404", u"HTTP 404 - File not found"_s, u"WrongURL"_s, u"URL間違い"_s);
+    row("404 lower case", u"http 404 not found"_s, u"BadConfigulation"_s, u"サーバー状態不明"_s);
+    row("blank is not empty", u" "_s, u"BadConfigulation"_s, u"サーバー状態不明"_s);
 }
 
 void ServerRules::classification() {
     QFETCH(QString, body);
-    QFETCH(QString, word);
-    QFETCH(QString, panel);
     const StatusWord status = classifyResponse(body);
-    QCOMPARE(statusWordText(status), word);
-    QCOMPARE(statusPanelText(status), panel);
+    QTEST(statusWordText(status), "word");
+    QTEST(statusPanelText(status), "panel");
 }
 
 void ServerRules::macItems_data() {
     QTest::addColumn<QString>("body");
     QTest::addColumn<QStringList>("addresses");
     QTest::addColumn<QString>("rest");
-    QTest::newRow("one") << "LAN:00:11:22:33:44:55|" << QStringList{"00:11:22:33:44:55"} << "";
-    QTest::newRow("two and tail") << "A:00-11-22-33-44-55|B:66-77-88-99-AA-BB|tail"
-                                  << QStringList{"00-11-22-33-44-55", "66-77-88-99-AA-BB"}
-                                  << "tail";
-    QTest::newRow("no bar") << "00:11:22:33:44:55" << QStringList{} << "00:11:22:33:44:55";
-    QTest::newRow("blanks kept") << "LAN: 00:11:22:33:44:55 \r\n|nolabel|"
-                                 << QStringList{" 00:11:22:33:44:55 \r\n", "nolabel"} << "";
-    QTest::newRow("label with colon")
-        << "Local:Area:00-11-22-33-44-55|" << QStringList{"Area:00-11-22-33-44-55"} << "";
-    QTest::newRow("sixth ignored")
-        << "a:1|b:2|c:3|d:4|e:5|f:6|g" << QStringList{"1", "2", "3", "4", "5"} << "f:6|g";
+    const QString mac = u"00-11-22-33-44-55"_s;
+    row("one", u"LAN:00:11:22:33:44:55|"_s, QStringList{u"00:11:22:33:44:55"_s}, QString());
+    row("two and tail", "A:" + mac + "|B:66-77-88-99-AA-BB|tail",
+        QStringList{mac, u"66-77-88-99-AA-BB"_s}, u"tail"_s);
+    row("no bar", mac, QStringList{}, mac);
+    row("blanks kept", "LAN: " + mac + " \r\n|nolabel|",
+        QStringList{" " + mac + " \r\n", "nolabel"}, QString());
+    row("label with colon", "Local:Area:" + mac + "|", QStringList{"Area:" + mac}, QString());
+    row("sixth ignored", u"a:1|b:2|c:3|d:4|e:5|f:6|g"_s, QStringList{"1", "2", "3", "4", "5"},
+        u"f:6|g"_s);
 }
 
 void ServerRules::macItems() {
     QFETCH(QString, body);
-    QFETCH(QStringList, addresses);
-    QFETCH(QString, rest);
     const MacItems items = parseMacItems(body);
-    QCOMPARE(items.addresses, addresses);
-    QCOMPARE(items.rest, rest);
+    QTEST(items.addresses, "addresses");
+    QTEST(items.rest, "rest");
 }
 
 void ServerRules::usableMac_data() {
     QTest::addColumn<QString>("mac");
     QTest::addColumn<bool>("usable");
-    QTest::newRow("colons") << "00:11:22:33:44:55" << true;
-    QTest::newRow("hyphens, lower case") << "aa-bb-cc-dd-ee-ff" << true;
-    QTest::newRow("any separator") << "00x11y22z33.44/55" << true;
-    QTest::newRow("16 chars") << "00:11:22:33:44:5" << false;
-    QTest::newRow("18 chars") << "00:11:22:33:44:55:" << false;
-    QTest::newRow("not hex") << "GG:11:22:33:44:55" << false;
-    QTest::newRow("sign in group") << "+1:11:22:33:44:55" << false;
-    QTest::newRow("full-width digit") << "０0:11:22:33:44:55" << false;
+    row("colons", u"00:11:22:33:44:55"_s, true);
+    row("hyphens, lower case", u"aa-bb-cc-dd-ee-ff"_s, true);
+    row("any separator", u"00x11y22z33.44/55"_s, true);
+    row("16 chars", u"00:11:22:33:44:5"_s, false);
+    row("18 chars", u"00:11:22:33:44:55:"_s, false);
+    row("not hex", u"GG:11:22:33:44:55"_s, false);
+    row("sign in group", u"+1:11:22:33:44:55"_s, false);
+    row("full-width digit", u"０0:11:22:33:44:55"_s, false);
 }
 
 void ServerRules::usableMac() {
@@ -117,162 +104,99 @@ void ServerRules::usableMac() {
 }
 
 void ServerRules::wakeDestination_data() {
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<QString>("destination");
-    QTest::newRow("192.168") << "192.168.1.20"
-                             << "192.168.1.255";
-    QTest::newRow("192.168 with port") << "192.168.1.20:8080"
-                                       << "192.168.1.255";
-    QTest::newRow("leading zeros") << "192.168.001.020"
-                                   << "192.168.1.255";
-    QTest::newRow("10") << "10.20.30.40"
-                        << "10.255.255.255";
-    QTest::newRow("172.16") << "172.16.5.1"
-                            << "172.16.255.255";
-    QTest::newRow("172.32 included") << "172.32.0.1"
-                                     << "172.32.255.255";
-    QTest::newRow("172.15") << "172.15.0.1"
-                            << "172.15.0.1";
-    QTest::newRow("172.33") << "172.33.0.1"
-                            << "172.33.0.1";
-    QTest::newRow("192.169") << "192.169.1.1"
-                             << "192.169.1.1";
-    QTest::newRow("loopback") << "127.0.0.1"
-                              << "127.0.0.1";
-    QTest::newRow("public") << "8.8.4.4"
-                            << "8.8.4.4";
-    QTest::newRow("two dots") << "192.168.1"
-                              << "192.168.1";
-    QTest::newRow("host name") << "tvserver"
-                               << "tvserver";
-    QTest::newRow("host name with port") << "tvserver:80"
-                                         << "tvserver";
-    QTest::newRow("part over 255") << "10.300.1.1"
-                                   << "10.300.1.1";
-    QTest::newRow("huge part") << "192.99999999999.1.1"
-                               << "192.99999999999.1.1";
-    QTest::newRow("empty part") << "192..1.1"
-                                << "192..1.1";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("IPv6 in brackets") << "[::1]"
-                                      << "::1";
-    QTest::newRow("IPv6 in brackets with port") << "[fd00::20]:8080"
-                                                << "fd00::20";
-    QTest::newRow("IPv6 for a home address") << "[::ffff:192.168.1.20]:80"
-                                             << "::ffff:192.168.1.20";
-    QTest::newRow("bare IPv6") << "fe80::1"
-                               << "fe80::1";
-    QTest::newRow("bracket not closed") << "[::1:8080"
-                                        << "";
+    columns({"address", "destination"});
+    const char* const changed[][2] = {{"192.168.1.20", "192.168.1.255"},
+                                      {"192.168.1.20:8080", "192.168.1.255"},
+                                      {"192.168.001.020", "192.168.1.255"},
+                                      {"10.20.30.40", "10.255.255.255"},
+                                      {"172.16.5.1", "172.16.255.255"},
+                                      {"172.32.0.1", "172.32.255.255"},
+                                      {"tvserver:80", "tvserver"},
+                                      {"", ""},
+                                      {"[::1]", "::1"},
+                                      {"[fd00::20]:8080", "fd00::20"},
+                                      {"[::ffff:192.168.1.20]:80", "::ffff:192.168.1.20"},
+                                      {"[::1:8080", ""}};
+    for (const auto& [address, destination] : changed)
+        row(*address ? address : "empty", QString::fromLatin1(address),
+            QString::fromLatin1(destination));
+    // Not a home network address: packets go to the address itself.
+    for (const char* same :
+         {"172.15.0.1", "172.33.0.1", "192.169.1.1", "127.0.0.1", "8.8.4.4", "192.168.1",
+          "tvserver", "10.300.1.1", "192.99999999999.1.1", "192..1.1", "fe80::1"})
+        row(same, QString::fromLatin1(same), QString::fromLatin1(same));
 }
 
 void ServerRules::wakeDestination() {
     QFETCH(QString, address);
-    QFETCH(QString, destination);
-    QCOMPARE(pelorin::wakeDestination(address), destination);
+    QTEST(pelorin::wakeDestination(address), "destination");
 }
 
 void ServerRules::magicPacketBytes() {
-    QByteArray expected(6, '\xFF');
-    for (int i = 0; i < 16; ++i)
-        expected += QByteArray::fromHex("001122aabbcc");
-    QCOMPARE(magicPacket(QStringLiteral("00:11:22:AA:BB:CC")).value(), expected);
-    QCOMPARE(magicPacket(QStringLiteral("00-11-22-aa-bb-cc")).value(), expected);
-    QCOMPARE(magicPacket(QStringLiteral("00-11-22-aa-bb-cc")).value().size(), 102);
+    const QByteArray expected =
+        QByteArray(6, '\xFF') + QByteArray::fromHex("001122aabbcc").repeated(16);
+    QCOMPARE(magicPacket(u"00:11:22:AA:BB:CC"_s).value(), expected);
     const QByteArray password = QByteArray::fromHex("0102030405ff");
-    QCOMPARE(magicPacket(QStringLiteral("00-11-22-aa-bb-cc"), password).value(),
-             expected + password);
+    QCOMPARE(magicPacket(u"00-11-22-aa-bb-cc"_s, password).value(), expected + password);
 }
 
 void ServerRules::urlSplitting_data() {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("wakeHost");
-    QTest::addColumn<QString>("monitorHost");
+    columns({"url", "wakeHost", "monitorHost"});
     QTest::addColumn<int>("monitorPort");
-    QTest::newRow("plain") << "http://tvserver/tv"
-                           << "tvserver"
-                           << "tvserver" << 80;
-    QTest::newRow("port") << "http://tvserver:8080/tv"
-                          << "tvserver:8080"
-                          << "tvserver" << 8080;
-    QTest::newRow("no path") << "http://192.168.1.5:8080"
-                             << "192.168.1.5:8080"
-                             << "192.168.1.5" << 8080;
-    QTest::newRow("port not a number") << "http://tv:abc/tv"
-                                       << "tv:abc"
-                                       << "tv" << 80;
-    QTest::newRow("port out of range") << "http://tv:70000/tv"
-                                       << "tv:70000"
-                                       << "tv" << 80;
-    QTest::newRow("https") << "https://tv/tv"
-                           << "tv"
-                           << "tv" << 443;
-    QTest::newRow("no scheme") << "tv:81/tv"
-                               << "tv:81"
-                               << "tv" << 81;
-    QTest::newRow("short") << "tv"
-                           << "tv"
-                           << "tv" << 80;
-    QTest::newRow("scheme in capitals") << "HTTP://Tv/tv"
-                                        << "Tv"
-                                        << "Tv" << 80;
-    QTest::newRow("ipv6") << "http://[::1]:8080/tv"
-                          << "[::1]:8080"
-                          << "::1" << 8080;
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "" << 80;
+    row("plain", u"http://tvserver/tv"_s, u"tvserver"_s, u"tvserver"_s, 80);
+    row("port", u"http://tvserver:8080/tv"_s, u"tvserver:8080"_s, u"tvserver"_s, 8080);
+    row("no path", u"http://192.168.1.5:8080"_s, u"192.168.1.5:8080"_s, u"192.168.1.5"_s, 8080);
+    row("port not a number", u"http://tv:abc/tv"_s, u"tv:abc"_s, u"tv"_s, 80);
+    row("port out of range", u"http://tv:70000/tv"_s, u"tv:70000"_s, u"tv"_s, 80);
+    row("https", u"https://tv/tv"_s, u"tv"_s, u"tv"_s, 443);
+    row("no scheme", u"tv:81/tv"_s, u"tv:81"_s, u"tv"_s, 81);
+    row("short", u"tv"_s, u"tv"_s, u"tv"_s, 80);
+    row("scheme in capitals", u"HTTP://Tv/tv"_s, u"Tv"_s, u"Tv"_s, 80);
+    row("ipv6", u"http://[::1]:8080/tv"_s, u"[::1]:8080"_s, u"::1"_s, 8080);
+    row("empty", QString(), QString(), QString(), 80);
     // A user name and password in the URL never pass for the host.
-    QTest::newRow("credentials") << "http://me:p@ss@tv:8080/tv"
-                                 << "tv:8080"
-                                 << "tv" << 8080;
-    QTest::newRow("credentials, https") << "https://me:pw@tv/tv"
-                                        << "tv"
-                                        << "tv" << 443;
+    row("credentials", u"http://me:p@ss@tv:8080/tv"_s, u"tv:8080"_s, u"tv"_s, 8080);
+    row("credentials, https", u"https://me:pw@tv/tv"_s, u"tv"_s, u"tv"_s, 443);
 }
 
 void ServerRules::urlSplitting() {
     QFETCH(QString, url);
-    QFETCH(QString, wakeHost);
-    QFETCH(QString, monitorHost);
-    QFETCH(int, monitorPort);
-    QCOMPARE(wakeHostFromUrl(url), wakeHost);
+    QTEST(wakeHostFromUrl(url), "wakeHost");
     const Endpoint endpoint = monitorEndpoint(url);
-    QCOMPARE(endpoint.host, monitorHost);
-    QCOMPARE(int(endpoint.port), monitorPort);
-
-    QCOMPARE(pageAddress(QStringLiteral("http://h/tv"), QStringLiteral("hibern.asp")),
-             QStringLiteral("http://h/tv/hibern.asp"));
-    QCOMPARE(pageAddress(QStringLiteral("http://h/tv/"), QStringLiteral("hibern.asp")),
-             QStringLiteral("http://h/tv/hibern.asp"));
+    QTEST(endpoint.host, "monitorHost");
+    QTEST(int(endpoint.port), "monitorPort");
+    for (const QString& base : {u"http://h/tv"_s, u"http://h/tv/"_s})
+        QCOMPARE(pageAddress(base, u"hibern.asp"_s), u"http://h/tv/hibern.asp"_s);
 }
 
 void ServerRules::settingChecks() {
-    const auto url = knownSetting(QStringLiteral("server"), QStringLiteral(" url "));
+    const auto url = knownSetting(u"server"_s, u" url "_s);
     QVERIFY(url);
-    QCOMPARE(url->section, QStringLiteral("Server"));
-    QCOMPARE(url->key, QStringLiteral("URL"));
-    QVERIFY(knownSetting(QStringLiteral("Server"), QStringLiteral("List-100")));
-    QVERIFY(!knownSetting(QStringLiteral("Server"), QStringLiteral("List-101")));
-    QVERIFY(!knownSetting(QStringLiteral("Servers"), QStringLiteral("URL")));
-    QVERIFY(!knownSetting(QStringLiteral("Form"), QStringLiteral("URL")));
-    QCOMPARE(knownSetting(QStringLiteral("form"), QStringLiteral("tray"))->key,
-             QStringLiteral("Tray"));
-    QCOMPARE(knownSetting(QStringLiteral("Form"), QStringLiteral("NOTIFY"))->key,
-             QStringLiteral("Notify"));
+    QCOMPARE(url->section + url->key, u"ServerURL"_s);
+    QVERIFY(knownSetting(u"Server"_s, u"List-100"_s));
+    QVERIFY(!knownSetting(u"Server"_s, u"List-101"_s));
+    QVERIFY(!knownSetting(u"Servers"_s, u"URL"_s));
+    QVERIFY(!knownSetting(u"Form"_s, u"URL"_s));
+    QCOMPARE(knownSetting(u"form"_s, u"tray"_s)->key, u"Tray"_s);
+    QCOMPARE(knownSetting(u"Form"_s, u"NOTIFY"_s)->key, u"Notify"_s);
 
-    const SettingName mac{QStringLiteral("Server"), QStringLiteral("Mac-1")};
-    QVERIFY(settingValueProblem(mac, QStringLiteral("00-11-22-33-44-55")).isEmpty());
-    QVERIFY(!settingValueProblem(mac, QStringLiteral("00-11-22-33-44")).isEmpty());
-    const SettingName list{QStringLiteral("Server"), QStringLiteral("List-3")};
-    QVERIFY(settingValueProblem(list, QStringLiteral("https://tv:8443/tv")).isEmpty());
-    QVERIFY(!settingValueProblem(list, QStringLiteral("ftp://tv/tv")).isEmpty());
-    QVERIFY(!settingValueProblem(list, QStringLiteral("http://tv:99999/tv")).isEmpty());
-    QVERIFY(!settingValueProblem(list, QStringLiteral("http://tv/tv\r\n[Pos]")).isEmpty());
-    const SettingName top{QStringLiteral("Pos"), QStringLiteral("Main_Top")};
-    QVERIFY(settingValueProblem(top, QStringLiteral("1215")).isEmpty());
-    QVERIFY(!settingValueProblem(top, QStringLiteral("high")).isEmpty());
+    const struct {
+        const char *section, *key, *value;
+        bool fine;
+    } values[] = {
+        {"Server", "Mac-1", "00-11-22-33-44-55", true},
+        {"Server", "Mac-1", "00-11-22-33-44", false},
+        {"Server", "List-3", "https://tv:8443/tv", true},
+        {"Server", "List-3", "ftp://tv/tv", false},
+        {"Server", "List-3", "http://tv:99999/tv", false},
+        {"Server", "List-3", "http://tv/tv\r\n[Pos]", false},
+        {"Pos", "Main_Top", "1215", true},
+        {"Pos", "Main_Top", "high", false},
+    };
+    for (const auto& v : values)
+        QVERIFY2(settingValueProblem({v.section, v.key}, QString::fromUtf8(v.value)).isEmpty() ==
+                     v.fine,
+                 v.value);
 }
 
 QTEST_GUILESS_MAIN(ServerRules)
