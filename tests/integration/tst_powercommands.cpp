@@ -100,7 +100,7 @@ void PowerCommandsTest::commands() {
     WakeOptions options;
     options.ports = sim.wolPorts();
     commands.setWakeOptions(options);
-    const bool on = QByteArray(QTest::currentDataTag()).startsWith("on ");
+    const bool on = QByteArray(QTest::currentDataTag()).startsWith("on");
     const PowerCommands::Result result = on ? commands.switchOn() : commands.switchOff();
     QCOMPARE(result.end, end);
     if (tries < 0)
