@@ -46,11 +46,10 @@ int requestTimeoutMs() {
     return timing::scaled(HttpClient::RequestTimeoutMs);
 }
 
-// Watches the GUI thread while one step runs: a timer that asks the window to repaint, the
-// longest gap between its ticks, and the paints that reached the window.
+// Watches the GUI thread while one step runs: the longest gap between a timer's ticks.
 class Heartbeat : public QObject {
 public:
-    explicit Heartbeat(QWidget& window) : m_window(window) {
+    Heartbeat() {
         m_timer.setInterval(5);
         m_timer.setTimerType(Qt::PreciseTimer);
         connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -58,11 +57,8 @@ public:
             longestGapMs = std::max(longestGapMs, now - m_lastTickMs);
             m_lastTickMs = now;
             ++ticks;
-            m_window.update();
         });
-        m_window.installEventFilter(this);
     }
-    ~Heartbeat() override { m_window.removeEventFilter(this); }
 
     // Runs one step under watch and returns how long it took.
     template <typename Step> qint64 watch(Step step) {
@@ -77,17 +73,8 @@ public:
 
     qint64 longestGapMs = 0;
     int ticks = 0;
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &m_window && event->type() == QEvent::Paint && m_timer.isActive())
-            ++paints;
-        return false;
-    }
 
 private:
-    QWidget& m_window;
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_lastTickMs = 0;
@@ -170,24 +157,28 @@ void FaultsTest::fault() {
     tvsim::Fault mode = tvsim::Fault::None;
     QVERIFY(tvsim::parseFault(fault.startsWith(u"slow") ? QStringLiteral("slow") : fault, &mode));
 
-    GuiHarness harness(Scale);
     tvsim::Config config;
     config.slowMs = slowWithin ? 50 : 3000;
     config.startOn = stage != Monitor;
     if (stage == Probe)
         config.fault = mode;
-    const auto server = GuiHarness::startServer(config);
-    WriteIni(ini::Server, ini::URL, server->url());
-    if (stage == Mac) {
-        WriteIni(ini::Server, ini::macKey(1), KnownMac);
-        QObject::connect(server.get(), &tvsim::Simulator::requestReceived, server.get(),
-                         [&] { server->setFault(mode); }); // from the request after the probe on
-    }
-    QElapsedTimer building;
+    QElapsedTimer building; // the window sends the start-up probe: its time-out counts from here
     building.start();
-    frmMain window; // sends the start-up probe: its time-out counts from here
+    Scene scene(
+        config,
+        [&](Scene& s) {
+            if (stage != Mac)
+                return;
+            WriteIni(ini::Server, ini::macKey(1), KnownMac);
+            QObject::connect(s.server.get(), &tvsim::Simulator::requestReceived, s.server.get(),
+                             [&] { s.server->setFault(mode); }); // from the request after the probe
+        },
+        false, Scale);
     const qint64 buildingMs = building.elapsed();
-    Heartbeat heartbeat(window);
+    const auto& server = scene.server;
+    const GuiHarness& harness = scene.harness;
+    frmMain& window = *scene.window;
+    Heartbeat heartbeat;
     bool loaded = true;
     qint64 elapsed = 0;
     if (stage == Probe || stage == Mac) {
@@ -207,7 +198,7 @@ void FaultsTest::fault() {
     }
 
     QCOMPARE(window.statusText(), status);
-    const QStringList texts = harness.messageTexts();
+    const QStringList texts = harness.messages;
     QCOMPARE(texts.size(), messages.size());
     for (qsizetype i = 0; i < texts.size(); ++i)
         QVERIFY2(texts[i].startsWith(messages[i]), qPrintable(texts[i].left(200)));
@@ -257,29 +248,26 @@ void FaultsTest::fault() {
             elapsed += buildingMs;
         QVERIFY2(elapsed >= requestTimeoutMs() * 9 / 10, qPrintable(QString::number(elapsed)));
         QVERIFY(heartbeat.ticks >= 10);
-        QVERIFY(heartbeat.paints >= 2);
     }
 }
 
 // A page far larger than any real one is read up to the cap and no further, again and again;
 // the real message box shows only the start of it.
 void FaultsTest::hugePageCapped() {
-    GuiHarness harness(Scale);
     tvsim::Config config;
     config.fault = tvsim::Fault::Huge;
     config.hugeBytes = 64 * HttpClient::BodyCapBytes;
-    const auto server = GuiHarness::startServer(config);
-    WriteIni(ini::Server, ini::URL, server->url());
-    frmMain window;
-    QVERIFY(window.Form_Load());
-    QCOMPARE(pageInMessage(harness.messageTexts().constFirst()).size(), HttpClient::BodyCapBytes);
+    Scene scene(config, {}, true, Scale);
+    frmMain& window = *scene.window;
+    QVERIFY(scene.loaded);
+    QCOMPARE(pageInMessage(scene.harness.messages.constFirst()).size(), HttpClient::BodyCapBytes);
     const QString shown = responseText(window);
     QVERIFY(!shown.isEmpty() && shown.size() < HttpClient::BodyCapBytes);
 
     // The monitor meets the same page again; nothing piles up.
     window.periodicTimer().stop();
     window.Lamp_OFF(); // believed off: the monitor probes the page
-    Heartbeat heartbeat(window);
+    Heartbeat heartbeat;
     heartbeat.watch([&] { window.timPeriodic_Timer(); });
     QCOMPARE(responseText(window), shown);
     QCOMPARE(window.statusText(), Off);
@@ -287,12 +275,10 @@ void FaultsTest::hugePageCapped() {
 }
 
 void FaultsTest::realMessageBoxStaysReadable() {
-    GuiHarness harness(Scale);
-    pelorin::ui::setMessageHandler({}); // whoever reads the box presses OK as soon as it is up
     tvsim::Config config;
     config.fault = tvsim::Fault::Huge;
-    const auto server = GuiHarness::startServer(config);
-    WriteIni(ini::Server, ini::URL, server->url());
+    Scene scene(config, {}, false, Scale);
+    pelorin::ui::setMessageHandler({}); // whoever reads the box presses OK as soon as it is up
     QString boxText;
     QTimer closer;
     closer.setInterval(5);
@@ -304,11 +290,10 @@ void FaultsTest::realMessageBoxStaysReadable() {
         }
     });
     closer.start();
-    frmMain second;
-    QVERIFY(second.Form_Load());
+    QVERIFY(scene.window->Form_Load());
     QVERIFY(boxText.startsWith(BadPage));
     QVERIFY(boxText.size() <= 1024);
-    QCOMPARE(second.statusText(), Unknown);
+    QCOMPARE(scene.window->statusText(), Unknown);
 }
 
 QTEST_MAIN(FaultsTest)

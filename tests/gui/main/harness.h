@@ -1,7 +1,7 @@
 #pragma once
 
 // Shared set-up for tests that drive the real main window offscreen: a settings file in a
-// temporary folder, waits scaled down, and the seams answered by the test (message boxes are
+// temporary folder, waits scaled down, and the seams answered by the test (messages are
 // recorded, modal dialogs are driven by a script, program end is recorded).
 #include "common/timing.h"
 #include "common/ui/seams.h"
@@ -24,7 +24,7 @@ struct GuiHarness {
     using DialogAction = std::function<void(QDialog&)>;
 
     QTemporaryDir dir;
-    QList<QPair<pelorin::MessageIcon, QString>> messages;
+    QStringList messages;
     QStringList dialogsOpened; // class names, in order
     std::deque<DialogAction> dialogScript;
     int programEnds = 0;
@@ -33,9 +33,8 @@ struct GuiHarness {
     explicit GuiHarness(double timeScale = 0.01) {
         pelorin::timing::setScale(timeScale);
         pelorin::setSettingsFilePath(dir.filePath(QStringLiteral("setting.ini")));
-        pelorin::ui::setMessageHandler([this](pelorin::MessageIcon icon, const QString& text) {
-            messages.append({icon, text});
-        });
+        pelorin::ui::setMessageHandler(
+            [this](pelorin::MessageIcon, const QString& text) { messages.append(text); });
         pelorin::ui::setEndHandler([this] { ++programEnds; });
         pelorin::ui::setUrlOpener([this](const QString& url) {
             openedUrls.append(url);
@@ -44,10 +43,8 @@ struct GuiHarness {
         // A dialog without a scripted answer is simply closed, as the window's close box would.
         pelorin::ui::setModalHandler([this](QDialog& dialog) {
             dialogsOpened.append(QString::fromLatin1(dialog.metaObject()->className()));
-            if (dialogScript.empty()) {
-                dialog.close();
-                return;
-            }
+            if (dialogScript.empty())
+                return void(dialog.close());
             const DialogAction action = dialogScript.front();
             dialogScript.pop_front();
             action(dialog);
@@ -61,52 +58,41 @@ struct GuiHarness {
         pelorin::ui::setModalHandler({});
     }
 
-    QStringList messageTexts() const {
-        QStringList texts;
-        for (const auto& message : messages)
-            texts.append(message.second);
-        return texts;
-    }
-
-    // The settings dialog's answer: this URL (and credentials), then OK.
-    static DialogAction chooseServer(const QString& url, const QString& user = {},
-                                     const QString& password = {}) {
+    // The settings dialog's answer: this URL, then OK.
+    static DialogAction chooseServer(const QString& url) {
         return [=](QDialog& dialog) {
             auto& setting = dynamic_cast<pelorin::frmSetting&>(dialog);
             setting.Combo1->setEditText(url);
-            setting.Text1->setText(user);
-            setting.Text2->setText(password);
             setting.Command2->click();
         };
     }
-
-    static std::unique_ptr<tvsim::Simulator> startServer(tvsim::Config config = {}) {
-        if (config.wolPorts.isEmpty())
-            config.wolPorts = {0, 0};
-        auto simulator = std::make_unique<tvsim::Simulator>(std::move(config));
-        if (!simulator->start())
-            qFatal("tvsim: %s", qPrintable(simulator->errorString()));
-        return simulator;
-    }
 };
 
-// A window started against the simulator, with the magic packet aimed at the simulator's own
-// loopback ports. `stored` writes further settings before the window is made.
+// A window against the simulator, with the magic packet aimed at the simulator's own loopback
+// ports. `stored` writes further settings (or scripts dialogs) before the window is made; with
+// `load` false the test runs Form_Load itself.
 struct Scene {
     GuiHarness harness;
     std::unique_ptr<tvsim::Simulator> server;
     std::unique_ptr<pelorin::frmMain> window;
+    bool loaded = false;
 
-    explicit Scene(tvsim::Config config = {}, const std::function<void()>& stored = {}) {
-        server = GuiHarness::startServer(config);
+    explicit Scene(tvsim::Config config = {}, const std::function<void(Scene&)>& stored = {},
+                   bool load = true, double timeScale = 0.01)
+        : harness(timeScale) {
+        if (config.wolPorts.isEmpty())
+            config.wolPorts = {0, 0};
+        server = std::make_unique<tvsim::Simulator>(std::move(config));
+        if (!server->start())
+            qFatal("tvsim: %s", qPrintable(server->errorString()));
         pelorin::WriteIni(pelorin::ini::Server, pelorin::ini::URL, server->url());
         if (stored)
-            stored();
+            stored(*this);
         window = std::make_unique<pelorin::frmMain>();
         pelorin::WakeOptions options;
         options.ports = server->wolPorts();
         window->powerCommands().setWakeOptions(options);
-        if (!window->Form_Load())
-            qFatal("start-up ended the program");
+        if (load)
+            loaded = window->Form_Load();
     }
 };

@@ -5,7 +5,6 @@
 #include "button/frmdesign.h"
 
 #include <QAccessible>
-#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -17,19 +16,16 @@ using namespace pelorin;
 
 namespace {
 
-// The power-button tests count only what the buttons send, not start-up's own requests.
+// Counts only what the buttons send, not start-up's own requests.
 struct ButtonScene : Scene {
-    explicit ButtonScene(tvsim::Config config = {}) : Scene(std::move(config)) {
+    explicit ButtonScene(tvsim::Config config = {}, bool mac = false)
+        : Scene(std::move(config), [mac](Scene&) {
+              if (mac)
+                  WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
+          }) {
         server->clearRecords();
     }
 };
-
-void sendMouse(QWidget* target, QEvent::Type type, QPoint pos, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(pos), target->mapToGlobal(QPointF(pos)), button, buttons,
-                      Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
 
 // Whether the screen shows both option buttons as they are: the window as shown, compared with
 // the same window painted afresh.
@@ -47,121 +43,72 @@ bool optionsShownAsTheyAre(frmMain& window) {
     return shown() == before;
 }
 
-void dragKey(QWidget* key, QPoint from, QPoint to) {
-    sendMouse(key, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(key, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    sendMouse(key, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-}
-
 } // namespace
 
 class PowerButtonsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void onWakesServer();
-    void onWithoutUsableMac();
-    void selectionShownWhileRunning();
-    void offHibernates();
-    void offRefusedByEncoder();
-    void offWithoutAnswer();
+    void command_data();
+    void command();
     void otherOptionIgnoredWhileRunning();
-    void suppressedSelectionRunsNothing();
-    void floatingButtonClickSwitches();
-    void floatingButtonDragDoesNotSwitch();
-    void floatingButtonIgnoresClicksWhileBlinking();
+    void floatingButton();
     void floatingButtonMenu();
-    void floatingButtonByKeyboard();
 };
 
-void PowerButtonsTest::onWakesServer() {
+void PowerButtonsTest::command_data() {
+    QTest::addColumn<bool>("startOn");
+    QTest::addColumn<bool>("encoding");
+    QTest::addColumn<bool>("mac");
+    QTest::addColumn<bool>("on"); // the option clicked, and the state it should end in
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<int>("datagrams");
+    QTest::newRow("ON wakes") << false << false << true << true << true << 0 << 6;
+    // The command's message, then the details dialog's note that no address is known.
+    QTest::newRow("ON without MAC") << false << false << false << true << false << 2 << 0;
+    QTest::newRow("OFF hibernates") << true << false << false << false << false << 0 << 0;
+    QTest::newRow("OFF while encoding") << true << true << false << false << true << 1 << 0;
+}
+
+void PowerButtonsTest::command() {
+    QFETCH(bool, startOn);
+    QFETCH(bool, encoding);
+    QFETCH(bool, mac);
+    QFETCH(bool, on);
+    QFETCH(bool, ends);
+    QFETCH(int, messages);
+    QFETCH(int, datagrams);
     tvsim::Config config;
-    config.startOn = false;
+    config.startOn = startOn;
+    config.encoding = encoding;
     config.wakeDelayMs = 30;
-    ButtonScene scene(config);
-    WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
-    QVERIFY(scene.window->option2()->isChecked());
-
-    scene.window->option1()->click();
-    QCOMPARE(scene.window->lampColour(), frmMain::Green);
-    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
-    QVERIFY(scene.window->serverState().serverOn());
-    QVERIFY(scene.window->periodicTimer().isActive());
-    const auto datagrams = scene.server->datagrams();
-    QCOMPARE(datagrams.size(), 6);
-    for (qsizetype i = 0; i < datagrams.size(); ++i) {
-        QCOMPARE(datagrams.at(i).port, scene.server->wolPorts().at(i % 2));
-        QCOMPARE(datagrams.at(i).bytes.size(), 102);
-        QVERIFY(
-            tvsim::isMagicPacketFor(datagrams.at(i).bytes, QStringLiteral("00:11:22:33:44:55")));
-    }
-}
-
-void PowerButtonsTest::onWithoutUsableMac() {
-    tvsim::Config config;
-    config.startOn = false;
-    ButtonScene scene(config);
-    scene.window->option1()->click();
-    // The command's message, then the details dialog's own note that no address is known.
-    QCOMPARE(scene.harness.messages.size(), 2);
-    QCOMPARE(scene.harness.messages.first().first, MessageIcon::Exclamation);
-    QVERIFY(scene.harness.messages.last().second.startsWith(
-        QStringLiteral("詳細画面上でのMACアドレスについて：")));
-    QCOMPARE(scene.harness.dialogsOpened, QStringList{QStringLiteral("pelorin::frmMac")});
-    QVERIFY(scene.window->option2()->isChecked());
-    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:OFF"));
-    QVERIFY(scene.window->periodicTimer().isActive());
-    QTest::qWait(20);
-    QVERIFY(scene.server->datagrams().isEmpty());
-}
-
-void PowerButtonsTest::selectionShownWhileRunning() {
-    tvsim::Config config;
-    config.startOn = false;
-    ButtonScene scene(config);
-    // A click is handled inside the button's own click handling, and the command runs from
-    // there. With no address to wake, OFF is shown selected while the details dialog is open.
+    ButtonScene scene(config, mac);
+    frmMain& window = *scene.window;
+    // The command runs inside the button's own click handling; while the details dialog is
+    // open, the options on the screen show the selection as it is.
     bool shownWithDetailsOpen = false;
     scene.harness.dialogScript.push_back([&](QDialog& dialog) {
-        shownWithDetailsOpen = optionsShownAsTheyAre(*scene.window);
+        shownWithDetailsOpen = optionsShownAsTheyAre(window);
         dialog.close();
     });
-    QTest::mouseClick(scene.window->option1(), Qt::LeftButton);
-    QVERIFY(scene.window->option2()->isChecked());
-    QVERIFY(shownWithDetailsOpen);
-}
-
-void PowerButtonsTest::offHibernates() {
-    ButtonScene scene;
-    scene.window->option2()->click();
-    QCOMPARE(scene.window->lampColour(), frmMain::White);
-    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:OFF"));
-    QVERIFY(!scene.server->isOn());
-    QVERIFY(!scene.window->serverState().serverOn());
-    QVERIFY(scene.harness.messages.isEmpty());
-    QVERIFY(scene.window->periodicTimer().isActive());
-}
-
-void PowerButtonsTest::offRefusedByEncoder() {
-    tvsim::Config config;
-    config.encoding = true;
-    ButtonScene scene(config);
-    scene.window->option2()->click();
-    QCOMPARE(scene.window->lampColour(), frmMain::Green);
-    QVERIFY(scene.window->option1()->isChecked());
-    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:ON"));
-    QCOMPARE(scene.harness.messages.size(), 1);
-    QVERIFY(scene.harness.messages.first().second.startsWith(
-        QStringLiteral("電源を休止状態にできませんでした。")));
-}
-
-void PowerButtonsTest::offWithoutAnswer() {
-    ButtonScene scene;
-    scene.server->setFault(tvsim::Fault::Hang);
-    scene.window->option2()->click();
-    QCOMPARE(scene.harness.messageTexts(),
-             QStringList{QStringLiteral("応答がありません。すでに休止状態の可能性があります。")});
-    QCOMPARE(scene.window->lampColour(), frmMain::White);
-    QCOMPARE(scene.window->statusText(), QStringLiteral("サーバー:OFF"));
+    QTest::mouseClick(on ? window.option1() : window.option2(), Qt::LeftButton);
+    QCOMPARE(window.serverState().serverOn(), ends);
+    QCOMPARE(window.option1()->isChecked(), ends);
+    QCOMPARE(window.statusText(),
+             ends ? QStringLiteral("サーバー:ON") : QStringLiteral("サーバー:OFF"));
+    QCOMPARE(window.lampColour(), ends ? frmMain::Green : frmMain::White);
+    QCOMPARE(scene.server->isOn(), ends);
+    QCOMPARE(scene.harness.messages.size(), messages);
+    QVERIFY(window.periodicTimer().isActive());
+    QCOMPARE(scene.harness.dialogsOpened.size(), on && !mac ? 1 : 0);
+    QCOMPARE(shownWithDetailsOpen, on && !mac);
+    QTest::qWait(20);
+    const auto sent = scene.server->datagrams();
+    QCOMPARE(sent.size(), datagrams);
+    for (qsizetype i = 0; i < sent.size(); ++i) {
+        QCOMPARE(sent.at(i).port, scene.server->wolPorts().at(i % 2));
+        QVERIFY(tvsim::isMagicPacketFor(sent.at(i).bytes, QStringLiteral("00:11:22:33:44:55")));
+    }
 }
 
 void PowerButtonsTest::otherOptionIgnoredWhileRunning() {
@@ -179,106 +126,65 @@ void PowerButtonsTest::otherOptionIgnoredWhileRunning() {
     QCOMPARE(scene.server->datagrams().size(), 0); // no ON command inside the OFF command
 }
 
-void PowerButtonsTest::suppressedSelectionRunsNothing() {
+void PowerButtonsTest::floatingButton() {
     ButtonScene scene;
-    scene.window->SuppressClick = true;
-    scene.window->option2()->setChecked(true);
-    scene.window->SuppressClick = false;
-    QTest::qWait(20);
-    QVERIFY(scene.server->requests().isEmpty());
-    QVERIFY(scene.server->isOn());
-}
-
-void PowerButtonsTest::floatingButtonClickSwitches() {
-    ButtonScene scene;
-    frmDesign* button = scene.window->floatingButton();
-    QCOMPARE(button->face(), KeyFace::OnRaised);
-    QTest::mouseClick(button->picture1(), Qt::LeftButton, {}, QPoint(10, 10));
-    QVERIFY(!scene.server->isOn());
-    QCOMPARE(button->face(), KeyFace::OffRaised);
-    QCOMPARE(scene.window->serverState().face(), LampFace::Off);
-    QCOMPARE(button->pointer(), KeyPointer::Default);
-}
-
-void PowerButtonsTest::floatingButtonDragDoesNotSwitch() {
-    ButtonScene scene;
-    frmDesign* button = scene.window->floatingButton();
+    frmDesign* const button = scene.window->floatingButton();
+    QLabel* const key = button->picture1();
     button->show();
+    // A drag, even an exactly horizontal one, moves the button and switches nothing.
     const QPoint start = button->pos();
-    dragKey(button->picture1(), QPoint(10, 10), QPoint(20, 10)); // exactly horizontal
+    const auto send = [key](QEvent::Type type, QPoint pos, Qt::MouseButton b, Qt::MouseButtons bs) {
+        QMouseEvent event(type, pos, key->mapToGlobal(pos), b, bs, Qt::NoModifier);
+        QApplication::sendEvent(key, &event);
+    };
+    send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, {20, 10}, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {20, 10}, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(button->pos(), start + QPoint(10, 0));
-    dragKey(button->picture1(), QPoint(10, 10), QPoint(15, 17));
-    QCOMPARE(button->pos(), start + QPoint(15, 7));
-    QTest::qWait(20);
-    QVERIFY(scene.server->requests().isEmpty());
-    QVERIFY(scene.server->isOn());
-    QCOMPARE(ReadIni(ini::Pos, QStringLiteral("Button_Top")), QString::number(button->y() * 15));
     QCOMPARE(ReadIni(ini::Pos, QStringLiteral("Button_Left")), QString::number(button->x() * 15));
-}
-
-void PowerButtonsTest::floatingButtonIgnoresClicksWhileBlinking() {
-    ButtonScene scene;
-    frmDesign* button = scene.window->floatingButton();
+    // A blinking lamp lets no click through.
     scene.window->Lamp_BLINK();
-    QTest::mouseClick(button->picture1(), Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseClick(key, Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(button->pointer(), KeyPointer::Hourglass);
     QTest::qWait(20);
     QVERIFY(scene.server->requests().isEmpty());
+    scene.window->Lamp_ON();
+
+    QTest::mouseClick(key, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(!scene.server->isOn());
+    QCOMPARE(button->face(), KeyFace::OffRaised);
+    QCOMPARE(button->pointer(), KeyPointer::Default);
+
+    // By keyboard and by assistive technology's press action, as by a click.
+    QAccessibleInterface* const access = QAccessible::queryAccessibleInterface(key);
+    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("OFF"));
+    access->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_VERIFY(scene.server->isOn());
+    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("ON"));
+    QTest::keyClick(key, Qt::Key_Space);
+    QVERIFY(!scene.server->isOn());
+    int menus = 0;
+    button->setMenuPopup([&menus](QMenu&, QPoint) { ++menus; });
+    QTest::keyClick(key, Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(menus, 1);
 }
 
 void PowerButtonsTest::floatingButtonMenu() {
     ButtonScene scene;
-    frmDesign* button = scene.window->floatingButton();
+    frmDesign* const button = scene.window->floatingButton();
     scene.window->MIcon_Click();
+    QVERIFY(!scene.window->isVisible() && button->isVisible());
+    QCOMPARE(ReadIni(ini::Form, ini::Show), QStringLiteral("Button"));
     button->formAction()->trigger();
-    QVERIFY(scene.window->isVisible());
-    QVERIFY(!button->isVisible());
+    QVERIFY(scene.window->isVisible() && !button->isVisible());
     QCOMPARE(ReadIni(ini::Form, ini::Show), QStringLiteral("Form"));
 
     scene.window->move(30, 40);
+    scene.window->MIcon_Click();
     button->endAction()->trigger();
+    QVERIFY(!button->isVisible());
     QCOMPARE(scene.harness.programEnds, 1);
     QCOMPARE(ReadIni(ini::Pos, QStringLiteral("Main_Top")), QStringLiteral("600"));
-}
-
-void PowerButtonsTest::floatingButtonByKeyboard() {
-    ButtonScene scene;
-    frmDesign* const button = scene.window->floatingButton();
-    QLabel* const key = button->picture1();
-    QAccessibleInterface* const access = QAccessible::queryAccessibleInterface(key);
-    QVERIFY(access);
-    QCOMPARE(access->role(), QAccessible::Button);
-    QCOMPARE(access->text(QAccessible::Name), QStringLiteral("ペロリン"));
-    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("ON"));
-    QVERIFY(access->state().focusable);
-    QVERIFY(access->actionInterface());
-    QVERIFY(access->actionInterface()->actionNames().contains(
-        QAccessibleActionInterface::pressAction()));
-
-    QTest::keyClick(key, Qt::Key_Space);
-    QVERIFY(!scene.server->isOn());
-    QCOMPARE(button->face(), KeyFace::OffRaised);
-    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("OFF"));
-
-    // The press action clicks as a click does: a blinking lamp lets no click through.
-    scene.window->Lamp_BLINK();
-    QCOMPARE(access->text(QAccessible::Description), QStringLiteral("確認中"));
-    access->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QTest::keyClick(key, Qt::Key_Return);
-    QTest::qWait(20);
-    QVERIFY(scene.server->datagrams().isEmpty());
-    scene.window->Lamp_OFF();
-    access->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QTRY_VERIFY(scene.server->isOn());
-
-    // The context-menu key (as the platform passes it on) and Shift+F10 open the menu.
-    int menus = 0;
-    button->setMenuPopup([&menus](QMenu&, QPoint) { ++menus; });
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                              key->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(key, &menuKey);
-    QTest::keyClick(key, Qt::Key_F10, Qt::ShiftModifier);
-    QCOMPARE(menus, 2);
 }
 
 QTEST_MAIN(PowerButtonsTest)
