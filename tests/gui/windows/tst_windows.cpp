@@ -1,5 +1,5 @@
 // Every window as users get it from the program's own application set-up: exact titles, the
-// program icon, and no text cut off by the faces this system really has.
+// program icon, texts in the user's language that fit and read on a dark theme.
 #include "about/frmabout.h"
 #include "button/frmdesign.h"
 #include "common/language.h"
@@ -15,13 +15,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGroupBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
@@ -30,30 +26,21 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <functional>
-#include <memory>
-
+using namespace Qt::StringLiterals;
 using namespace pelorin;
 
 namespace {
 
 using WindowFactory = std::function<std::unique_ptr<QWidget>()>;
 
-std::unique_ptr<QWidget> settingDialog() {
-    auto dialog = std::make_unique<frmSetting>(SettingDialogHooks{});
-    dialog->Form_Load();
-    dialog->Text2->setText(QStringLiteral("secret"));
-    return dialog;
-}
-
-std::unique_ptr<QWidget> detailsDialog() {
-    auto dialog = std::make_unique<frmMac>(QString(), MacLookup{});
+template <typename Dialog, typename... Args> std::unique_ptr<QWidget> loaded(Args... args) {
+    auto dialog = std::make_unique<Dialog>(args...);
     dialog->Form_Load();
     return dialog;
 }
 
-int advance(const QWidget& widget, const QString& text) {
-    return QFontMetrics(widget.font()).horizontalAdvance(text);
+bool english() {
+    return userLanguage() == Language::English;
 }
 
 // The room a button's text has inside the button.
@@ -66,72 +53,38 @@ int textRoom(const QAbstractButton& button) {
            2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
 }
 
-// The first row, from the top, where a frame draws its line: on the right, clear of the caption.
-int drawnFrameTop(QGroupBox& box) {
-    QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    box.render(&image, QPoint(), QRegion(), QWidget::RenderFlags()); // the frame alone
-    const int x = box.width() - 12;
-    for (int y = 0; y < image.height(); ++y)
-        if (qAlpha(image.pixel(x, y)) != 0)
-            return y;
-    return image.height();
-}
-
-// What of `window` does not fit: a label's or button's text wider than its box, a frame's
-// caption wider than the frame, or a frame line running through a row inside the frame.
+// Texts a user can see or hear that are wrong for them: Japanese in an English run, wider than
+// their box, or too faint for the window's background.
 QStringList misfits(QWidget& window) {
+    static const QRegularExpression japanese(u"[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}]"_s);
     QStringList found;
+    const auto check = [&](const QWidget& widget, const QString& text, int room) {
+        const QString shown = QString(text).remove(u'&');
+        if ((english() && shown.contains(japanese)) ||
+            (room > 0 && QFontMetrics(widget.font()).horizontalAdvance(shown) > room))
+            found.append(text);
+    };
+    check(window, window.windowTitle() + window.accessibleName() + window.toolTip(), 0);
     for (QWidget* const widget : window.findChildren<QWidget*>()) {
-        if (widget->isHidden())
-            continue;
-        if (const auto* label = qobject_cast<QLabel*>(widget);
-            label && !label->text().isEmpty() && !label->wordWrap()) {
-            if (advance(*label, label->text()) > label->contentsRect().width())
-                found.append(label->text());
-        } else if (const auto* button = qobject_cast<QAbstractButton*>(widget);
-                   button && !button->text().isEmpty()) {
-            if (advance(*button, button->text().remove(u'&')) > textRoom(*button))
-                found.append(button->text());
-        } else if (auto* box = qobject_cast<QGroupBox*>(widget); box && !box->title().isEmpty()) {
-            if (advance(*box, box->title()) > box->width())
-                found.append(box->title());
-            const int frameTop = drawnFrameTop(*box);
-            for (const QWidget* const row : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                if (!row->isHidden() && row->y() <= frameTop)
-                    found.append(box->title() + QStringLiteral(" / ") + row->accessibleName());
+        check(*widget, widget->accessibleName() + widget->accessibleDescription(), 0);
+        check(*widget, widget->toolTip(), 0);
+        const int room = widget->isHidden() ? 0 : widget->contentsRect().width();
+        if (const auto* label = qobject_cast<QLabel*>(widget)) {
+            check(*label, label->text(), label->wordWrap() ? 0 : room);
+            if (!label->text().isEmpty() &&
+                ui::contrastRatio(label->palette().color(QPalette::WindowText),
+                                  window.palette().color(QPalette::Window)) < ui::MinimumContrast)
+                found.append(label->text() + u" (faint)"_s);
+        } else if (const auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            check(*button, button->text(), widget->isHidden() ? 0 : textRoom(*button));
+        } else if (const auto* box = qobject_cast<QGroupBox*>(widget)) {
+            check(*box, box->title(), room);
         }
-    }
-    return found;
-}
-
-bool english() {
-    return userLanguage() == Language::English;
-}
-
-bool hasJapanese(const QString& text) {
-    static const QRegularExpression japanese(
-        QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
-    return text.contains(japanese);
-}
-
-// Every text of `window` a user can see or hear: captions, labels, buttons, frames, menus, tool
-// tips and what assistive technology reads out.
-QStringList textsOf(QWidget& window) {
-    QStringList texts{window.windowTitle(), window.accessibleName(), window.toolTip()};
-    for (QWidget* const widget : window.findChildren<QWidget*>()) {
-        texts << widget->accessibleName() << widget->accessibleDescription() << widget->toolTip();
-        if (const auto* label = qobject_cast<QLabel*>(widget))
-            texts << label->text();
-        else if (const auto* button = qobject_cast<QAbstractButton*>(widget))
-            texts << button->text();
-        else if (const auto* box = qobject_cast<QGroupBox*>(widget))
-            texts << box->title();
     }
     for (const QMenu* const menu : window.findChildren<QMenu*>())
         for (const QAction* const action : menu->actions())
-            texts << menu->title() << action->text();
-    return texts;
+            check(*menu, menu->title() + action->text(), 0);
+    return found;
 }
 
 } // namespace
@@ -139,88 +92,85 @@ QStringList textsOf(QWidget& window) {
 class TestWindows : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
 
 private slots:
     void initTestCase() {
         ui::setUpApplication();
-        setSettingsFilePath(m_dir.filePath(QStringLiteral("setting.ini")));
+        setSettingsFilePath(m_dir.filePath(u"setting.ini"_s));
         ui::setMessageHandler([](MessageIcon, const QString&) {});
     }
 
     void everyWindow_data() {
         QTest::addColumn<WindowFactory>("make");
         QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("dark");
         const bool en = english();
-        const QString program = en ? QStringLiteral("Pelorin") : QStringLiteral("ペロリン");
-        QTest::newRow("main") << WindowFactory([] { return std::make_unique<frmMain>(); })
-                              << program;
-        QTest::newRow("server settings")
-            << WindowFactory(settingDialog)
-            << (en ? QStringLiteral("TV Server") : QStringLiteral("TVサーバーの指定"));
-        QTest::newRow("details") << WindowFactory(detailsDialog)
-                                 << (en ? QStringLiteral("Details") : QStringLiteral("詳細"));
-        QTest::newRow("about") << WindowFactory([] { return std::make_unique<frmAbout>(); })
-                               << program;
+        const QString program = en ? u"Pelorin"_s : u"ペロリン"_s;
+        const auto mainWindow = [] { return std::make_unique<frmMain>(); };
+        const auto about = [] { return std::make_unique<frmAbout>(); };
+        const WindowFactory setting = [] {
+            auto dialog = loaded<frmSetting>(SettingDialogHooks{});
+            static_cast<frmSetting&>(*dialog).Text2->setText(u"secret"_s);
+            return dialog;
+        };
+        const WindowFactory details = [] { return loaded<frmMac>(QString(), MacLookup{}); };
+        const QString settingTitle = en ? u"TV Server"_s : u"TVサーバーの指定"_s;
+        const QString detailsTitle = en ? u"Details"_s : u"詳細"_s;
+        for (const bool dark : {false, true}) {
+            const char* const theme = dark ? " dark" : "";
+            QTest::addRow("main%s", theme) << WindowFactory(mainWindow) << program << dark;
+            QTest::addRow("settings%s", theme) << setting << settingTitle << dark;
+            QTest::addRow("details%s", theme) << details << detailsTitle << dark;
+            QTest::addRow("about%s", theme) << WindowFactory(about) << program << dark;
+        }
     }
     void everyWindow() {
         QFETCH(WindowFactory, make);
         QFETCH(QString, title);
+        QFETCH(bool, dark);
+        const QPalette light = QApplication::palette();
+        QPalette darkPalette(QColor(53, 53, 53));
+        darkPalette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        darkPalette.setColor(QPalette::Link, QColor(42, 130, 218));
+        if (dark)
+            QApplication::setPalette(darkPalette);
         const std::unique_ptr<QWidget> window = make();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QStringList found = misfits(*window);
+        if (auto* const main = qobject_cast<frmMain*>(window.get())) {
+            main->floatingButton()->Form_Load();
+            found << misfits(*main->floatingButton());
+        }
+        QApplication::setPalette(light);
+        QCOMPARE(found.join(u','), QString());
         // What the window system shows in the title bar, not only the widget's own caption.
         QCOMPARE(window->windowHandle()->title(), title);
-        QCOMPARE(window->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
         QVERIFY(!QApplication::windowIcon().isNull());
-        QCOMPARE(misfits(*window).join(u','), QString());
+        QCOMPARE(window->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
         for (const QLineEdit* const edit : window->findChildren<QLineEdit*>())
             if (edit->echoMode() == QLineEdit::Password)
                 QCOMPARE(edit->displayText(), QString(edit->text().size(), u'*'));
     }
 
-    // A user of another language sees no Japanese: every text went through the catalogue.
-    void noJapaneseLeft_data() { everyWindow_data(); }
-    void noJapaneseLeft() {
-        QFETCH(WindowFactory, make);
-        if (!english())
-            QSKIP("the texts are Japanese in this run");
-        const std::unique_ptr<QWidget> window = make();
-        QStringList texts = textsOf(*window);
-        if (auto* const main = qobject_cast<frmMain*>(window.get())) {
-            main->floatingButton()->Form_Load();
-            texts << textsOf(*main->floatingButton());
-        }
-        texts.removeIf([](const QString& text) { return !hasJapanese(text); });
-        QCOMPARE(texts.join(u','), QString());
-    }
-
-    // Qt's own texts (context menus, standard buttons) in the same language as the program's.
-    void qtOwnTextsFollow() {
-        const QString undo = QCoreApplication::translate("QLineEdit", "&Undo");
-        QCOMPARE(undo, english() ? QStringLiteral("&Undo") : QStringLiteral("元に戻す(&U)"));
-    }
-
-    // Every text reads on a dark desktop theme, the designed colours where they still contrast.
-    void darkTheme_data() { everyWindow_data(); }
-    void darkTheme() {
-        QFETCH(WindowFactory, make);
-        const QPalette light = QApplication::palette();
-        QPalette dark(QColor(53, 53, 53));
-        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-        dark.setColor(QPalette::Link, QColor(42, 130, 218));
-        dark.setColor(QPalette::LinkVisited, QColor(240, 120, 120));
-        QApplication::setPalette(dark);
-        const std::unique_ptr<QWidget> window = make();
-        QStringList unreadable;
-        for (const QLabel* const label : window->findChildren<QLabel*>())
-            if (!label->text().isEmpty() &&
-                ui::contrastRatio(label->palette().color(QPalette::WindowText),
-                                  window->palette().color(QPalette::Window)) < ui::MinimumContrast)
-                unreadable.append(label->text());
-        QApplication::setPalette(light);
-        QCOMPARE(unreadable.join(u','), QString());
+    // Message boxes carry the program's title and icon; Qt's own texts (context menus,
+    // standard buttons) are in the program's language.
+    void messageBoxAndQtTexts() {
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "&Undo"),
+                 english() ? u"&Undo"_s : u"元に戻す(&U)"_s);
+        ui::setMessageHandler({});
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            QWidget* const box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            seen = box->windowHandle()->title();
+            QCOMPARE(box->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+            box->close();
+        });
+        ui::showMessage(MessageIcon::Information, u"接続中"_s);
+        ui::setMessageHandler([](MessageIcon, const QString&) {});
+        QCOMPARE(seen, english() ? u"Pelorin"_s : u"ペロリン"_s);
     }
 
     void reachablePosition_data() {
@@ -247,36 +197,20 @@ private slots:
         QCOMPARE(ui::reachablePosition(window, screens).value_or(window.topLeft()), expected);
     }
 
+    // Positions stored with another monitor or scale factor: the windows come back on screen.
     void storedPositionOffEveryScreen() {
-        // Positions stored with another monitor or scale factor: the windows come back on screen.
-        QVERIFY(WriteIni(ini::Pos, QStringLiteral("Setting_Top"), QStringLiteral("40000")));
-        QVERIFY(WriteIni(ini::Pos, QStringLiteral("Setting_Left"), QStringLiteral("60000")));
-        QVERIFY(WriteIni(ini::Pos, QStringLiteral("Button_Top"), QStringLiteral("99000")));
-        QVERIFY(WriteIni(ini::Pos, QStringLiteral("Button_Left"), QStringLiteral("30")));
+        for (const auto& [key, value] : {std::pair{"Setting_Top", "40000"},
+                                         {"Setting_Left", "60000"},
+                                         {"Button_Top", "99000"},
+                                         {"Button_Left", "30"}})
+            QVERIFY(WriteIni(ini::Pos, QString::fromLatin1(key), QString::fromLatin1(value)));
         const QRect screen = QApplication::primaryScreen()->availableGeometry();
-        const std::unique_ptr<QWidget> dialog = settingDialog();
-        QVERIFY(screen.contains(QRect(dialog->pos(), dialog->size())));
+        const auto dialog = loaded<frmSetting>(SettingDialogHooks{});
+        QVERIFY(screen.contains(dialog->geometry()));
         frmMain window;
-        window.floatingButton()->Form_Load();
-        QCOMPARE(window.floatingButton()->pos(),
-                 QPoint(2, screen.bottom() + 1 - window.floatingButton()->height()));
-    }
-
-    void messageBoxCarriesTheIcon() {
-        ui::setMessageHandler({});
-        QString seenTitle;
-        qint64 seenIcon = 0;
-        QTimer::singleShot(0, [&] {
-            QWidget* const box = QApplication::activeModalWidget();
-            QVERIFY(box);
-            seenTitle = box->windowHandle()->title();
-            seenIcon = box->windowIcon().cacheKey();
-            box->close();
-        });
-        ui::showMessage(MessageIcon::Information, QStringLiteral("接続中"));
-        ui::setMessageHandler([](MessageIcon, const QString&) {});
-        QCOMPARE(seenTitle, english() ? QStringLiteral("Pelorin") : QStringLiteral("ペロリン"));
-        QCOMPARE(seenIcon, QApplication::windowIcon().cacheKey());
+        frmDesign* const button = window.floatingButton();
+        button->Form_Load();
+        QCOMPARE(button->pos(), QPoint(2, screen.bottom() + 1 - button->height()));
     }
 };
 
