@@ -233,7 +233,7 @@ void ServerLinkTest::shiftingRealmAnsweredOnce() {
     QElapsedTimer clock;
     clock.start();
     const HttpClient::Result refused = client.fetch();
-    QVERIFY2(server.requests() <= 7, qPrintable(QString::number(server.requests())));
+    QVERIFY(server.authorizations().size() <= 7);
     QVERIFY(clock.elapsed() < HttpClient::RequestTimeoutMs / 2);
     QVERIFY(refused.ok);
     QCOMPARE(refused.httpStatus, 401);

@@ -13,21 +13,19 @@ namespace hostile {
 namespace {
 
 const QByteArray TitlePage = "<html><head><title>Orrisvale</title></head></html>";
-const QByteArray TextPage = "Content-Type: text/html\r\n";
 constexpr qsizetype BlockBytes = 64 * 1024;
 
-QByteArray fixedAnswer(const QByteArray& statusLine, const QByteArray& headers,
+QByteArray fixedAnswer(const QByteArray& status, const QByteArray& headers,
                        const QByteArray& body) {
-    return "HTTP/1.1 " + statusLine + "\r\n" + headers +
-           "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    return "HTTP/1.1 " + status + "\r\n" + headers +
+           "Content-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\n\r\n" + body;
 }
 
-QByteArray headerValue(const QByteArray& request, const QByteArray& name) {
-    for (const QByteArray& line : request.split('\n')) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
-            return line.mid(colon + 1).trimmed();
-    }
+QByteArray authorization(const QByteArray& request) {
+    for (const QByteArray& line : request.split('\n'))
+        if (line.toLower().startsWith("authorization:"))
+            return line.mid(14).trimmed();
     return {};
 }
 
@@ -35,9 +33,8 @@ QByteArray headerValue(const QByteArray& request, const QByteArray& name) {
 
 class Server::Worker : public QObject {
 public:
-    Worker(Act act, QByteArray location, QMutex& mutex, Records& records, QAtomicInt& stop)
-        : m_act(act), m_location(std::move(location)), m_mutex(mutex), m_records(records),
-          m_stop(stop) {
+    Worker(Server& owner, Act act, QByteArray location)
+        : m_owner(owner), m_act(act), m_location(std::move(location)) {
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* const socket = m_server.nextPendingConnection())
                 serve(socket);
@@ -54,62 +51,50 @@ private:
             qsizetype end = 0;
             while (!socket->property("streaming").toBool() &&
                    (end = pending.indexOf("\r\n\r\n")) >= 0) {
-                const QByteArray request = pending.left(end + 2);
+                answer(socket, pending.left(end + 2));
                 pending.remove(0, end + 4);
-                answer(socket, request);
             }
             socket->setProperty("pending", pending);
         });
     }
 
     void answer(QTcpSocket* socket, const QByteArray& request) {
-        const QByteArray authorization = headerValue(request, "Authorization");
+        const QByteArray authorized = authorization(request);
         qsizetype count = 0;
         {
-            const QMutexLocker lock(&m_mutex);
-            m_records.authorizations.append(authorization);
-            count = m_records.authorizations.size();
+            const QMutexLocker lock(&m_owner.m_mutex);
+            m_owner.m_authorizations.append(authorized);
+            count = m_owner.m_authorizations.size();
         }
+        const QByteArray challenge = "WWW-Authenticate: Basic realm=\"realm" +
+                                     QByteArray::number(m_act == Act::ShiftingRealm ? count : 0) +
+                                     "\"\r\n";
         switch (m_act) {
         case Act::Page:
-            socket->write(fixedAnswer("200 OK", TextPage, TitlePage));
-            return;
+            return void(socket->write(fixedAnswer("200 OK", {}, TitlePage)));
         case Act::RedirectTo:
-            socket->write(fixedAnswer("302 Found", "Location: " + m_location + "\r\n", {}));
-            return;
+            return void(
+                socket->write(fixedAnswer("302 Found", "Location: " + m_location + "\r\n", {})));
         case Act::DemandBasic:
-            socket->write(authorization.isEmpty()
-                              ? fixedAnswer("401 Unauthorized",
-                                            "WWW-Authenticate: Basic realm=\"tv\"\r\n" + TextPage,
-                                            "HTTP 401.2")
-                              : fixedAnswer("200 OK", TextPage, TitlePage));
-            return;
         case Act::ShiftingRealm:
-            socket->write(fixedAnswer("401 Unauthorized",
-                                      "WWW-Authenticate: Basic realm=\"realm" +
-                                          QByteArray::number(count) + "\"\r\n" + TextPage,
-                                      "HTTP 401.2"));
-            return;
-        case Act::EndlessChunked:
-            // One-byte chunks: the most work for the client per byte sent.
-            stream(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
-                   QByteArray("1\r\nx\r\n").repeated(BlockBytes / 6));
-            return;
+            return void(
+                socket->write(m_act == Act::DemandBasic && !authorized.isEmpty()
+                                  ? fixedAnswer("200 OK", {}, TitlePage)
+                                  : fixedAnswer("401 Unauthorized", challenge, "HTTP 401.2")));
+        case Act::EndlessChunked: // one-byte chunks: the most work for the client per byte sent
+            return stream(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
+                          QByteArray("1\r\nx\r\n").repeated(BlockBytes / 6));
         case Act::EndlessUnsized:
-            stream(socket, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n",
-                   QByteArray(BlockBytes, 'x'));
-            return;
+            return stream(socket, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n",
+                          QByteArray(BlockBytes, 'x'));
         case Act::HeaderFlood:
-            stream(socket, "HTTP/1.1 200 OK\r\n",
-                   QByteArray("X-Flood: 0123456789\r\n").repeated(BlockBytes / 21));
-            return;
+            return stream(socket, "HTTP/1.1 200 OK\r\n",
+                          QByteArray("X-Flood: 0123456789\r\n").repeated(BlockBytes / 21));
         case Act::EndlessHeaderLine:
-            stream(socket, "HTTP/1.1 200 OK\r\nX-Endless: ", QByteArray(BlockBytes, 'a'));
-            return;
+            return stream(socket, "HTTP/1.1 200 OK\r\nX-Endless: ", QByteArray(BlockBytes, 'a'));
         case Act::HeaderTrickle:
-            stream(socket, "HTTP/1.1 200 OK\r\n",
-                   QByteArray("X-Trickle: 0123456789\r\n").repeated(45), 5);
-            return;
+            return stream(socket, "HTTP/1.1 200 OK\r\n",
+                          QByteArray("X-Trickle: 0123456789\r\n").repeated(45), 5);
         }
     }
 
@@ -121,7 +106,7 @@ private:
         const int fd = int(socket->socketDescriptor());
         QByteArray data = head;
         qsizetype offset = 0;
-        while (!m_stop.loadRelaxed()) {
+        while (!m_owner.m_stop.loadRelaxed()) {
             if (offset == data.size()) {
                 data = block;
                 offset = 0;
@@ -135,23 +120,21 @@ private:
             if (sent >= 0) {
                 offset += sent;
             } else if (errno != EAGAIN && errno != EINTR) {
-                const QMutexLocker lock(&m_mutex);
-                ++m_records.streamsClosed;
+                const QMutexLocker lock(&m_owner.m_mutex);
+                ++m_owner.m_streamsClosed;
                 break;
             }
         }
         socket->abort();
     }
 
+    Server& m_owner;
     const Act m_act;
     const QByteArray m_location;
-    QMutex& m_mutex;
-    Records& m_records;
-    QAtomicInt& m_stop;
 };
 
 Server::Server(Act act, QByteArray location)
-    : m_worker(new Worker(act, std::move(location), m_mutex, m_records, m_stop)) {
+    : m_worker(new Worker(*this, act, std::move(location))) {
     m_worker->moveToThread(&m_thread);
     m_thread.start();
 }
@@ -173,30 +156,21 @@ bool Server::listen(const QHostAddress& address) {
                 port = m_worker->m_server.serverPort();
         },
         Qt::BlockingQueuedConnection);
-    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
-                             ? u'[' + address.toString() + u']'
-                             : address.toString();
-    m_url = QStringLiteral("http://%1:%2/tv").arg(host).arg(port);
+    const bool v6 = address.protocol() == QAbstractSocket::IPv6Protocol;
+    m_url = QString::fromLatin1(v6 ? "http://[%1]:%2/tv" : "http://%1:%2/tv")
+                .arg(address.toString())
+                .arg(port);
     return port != 0;
-}
-
-QString Server::url() const {
-    return m_url;
-}
-
-int Server::requests() const {
-    const QMutexLocker lock(&m_mutex);
-    return int(m_records.authorizations.size());
 }
 
 QList<QByteArray> Server::authorizations() const {
     const QMutexLocker lock(&m_mutex);
-    return m_records.authorizations;
+    return m_authorizations;
 }
 
 int Server::streamsClosed() const {
     const QMutexLocker lock(&m_mutex);
-    return m_records.streamsClosed;
+    return m_streamsClosed;
 }
 
 } // namespace hostile
