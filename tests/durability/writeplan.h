@@ -5,10 +5,7 @@
 // "=" and quotes, that a torn or mixed write could not pass for a whole one.
 
 #include <QList>
-#include <QRegularExpression>
 #include <QString>
-
-#include <optional>
 
 namespace durability {
 
@@ -21,10 +18,10 @@ struct Setting {
 inline QList<Setting> settings() {
     QList<Setting> list;
     for (int n = 0; n < 19; ++n)
-        list.append(
-            n < 8    ? Setting{QStringLiteral("Server"), QStringLiteral("List-%1").arg(n)}
-            : n < 13 ? Setting{QStringLiteral("Mac"), QStringLiteral("Mac-%1").arg(n)}
-                     : Setting{QStringLiteral("録画サーバー"), QStringLiteral("名前-%1").arg(n)});
+        list.append({n < 8    ? QStringLiteral("Server")
+                     : n < 13 ? QStringLiteral("Mac")
+                              : QStringLiteral("録画サーバー"),
+                     QStringLiteral("名前-%1").arg(n)});
     return list;
 }
 
@@ -36,19 +33,9 @@ inline QString valueFor(int setting, int run, int generation) {
            QStringLiteral("居間の\"テレビ\"=オン;").repeated(pieces) + QStringLiteral("|end");
 }
 
-struct Origin {
-    int setting, run, generation;
-};
-
-// Which write a value came from; nothing unless it is exactly such a value, whole.
-inline std::optional<Origin> originOf(const QString& value) {
-    static const QRegularExpression head(QStringLiteral("^r(\\d+)g(\\d+)s(\\d+)\\|"));
-    const QRegularExpressionMatch match = head.match(value);
-    const Origin origin{match.captured(3).toInt(), match.captured(1).toInt(),
-                        match.captured(2).toInt()};
-    if (!match.hasMatch() || value != valueFor(origin.setting, origin.run, origin.generation))
-        return std::nullopt;
-    return origin;
+// The generation a value names; only a whole value of that generation is worth it.
+inline int generationOf(const QString& value) {
+    return value.section(u'g', 1, 1).section(u's', 0, 0).toInt();
 }
 
 } // namespace durability

@@ -1,11 +1,10 @@
 // The program's own settings calls in a process of their own, for the tests that need several
 // processes or a file system of their own. Modes:
-//   writer FILE RUN            rewrites every setting of the plan in turn, generation after
-//                              generation, until killed; prints "ready" after its first write
-//   writer --keys FILE TAG N   writes N keys of its own ("TAG-1" ... in section "Keys") once
-//   writer --once FILE SECTION KEY VALUE
-//   writer --hold FILE         holds the file's write lock until killed; prints "locked"
-// Exits 0 only when all its writes succeeded; prints why one failed.
+//   writer FILE RUN           rewrites every setting of the plan in turn, generation after
+//                             generation, until killed; prints "ready" after its first write
+//   writer --keys FILE TAG N  writes keys "TAG-1" to "TAG-N" in section "Keys"; prints why a
+//                             write failed and exits 2, if one did
+//   writer --hold FILE        holds the file's write lock until killed; prints "locked"
 #include "settings/settings.h"
 #include "writeplan.h"
 
@@ -18,14 +17,13 @@
 
 namespace {
 
-using pelorin::IniFile;
-
 // Never outlives a test that died before it could kill us.
 constexpr int GiveUpMs = 30000;
 
-void say(const char* text) {
-    std::printf("%s\n", text);
+int say(const QString& text, int exitCode) {
+    std::printf("%s\n", qPrintable(text));
     std::fflush(stdout);
+    return exitCode;
 }
 
 int writeForever(int run) {
@@ -37,52 +35,44 @@ int writeForever(int run) {
                                    durability::valueFor(n, run, generation)))
                 return 2;
             if (generation == 1 && n == 0)
-                say("ready");
+                say(QStringLiteral("ready"), 0);
         }
     }
-    return EXIT_SUCCESS;
+    return 0;
 }
 
-int writeAll(const QString& section, const QStringList& keys, const QString& value) {
-    for (const QString& key : keys) {
-        const IniFile::WriteResult result = pelorin::WriteIniChecked(section, key, value);
-        if (result != IniFile::WriteResult::Written) {
-            say(qPrintable(IniFile(pelorin::settingsFilePath()).describe(result)));
-            return 2;
-        }
+int writeKeys(const QString& tag, int count) {
+    for (int n = 1; n <= count; ++n) {
+        const auto result =
+            pelorin::WriteIniChecked(QStringLiteral("Keys"), tag + u'-' + QString::number(n), tag);
+        if (result != pelorin::IniFile::WriteResult::Written)
+            return say(pelorin::IniFile(pelorin::settingsFilePath()).describe(result), 2);
     }
-    return EXIT_SUCCESS;
+    return 0;
 }
 
 int holdLock() {
     QLockFile lock(pelorin::settingsFilePath() + QStringLiteral(".lock"));
     if (!lock.tryLock(0))
         return 2;
-    say("locked");
+    say(QStringLiteral("locked"), 0);
     QThread::msleep(GiveUpMs);
-    return EXIT_SUCCESS;
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
-    const QString mode = args.value(0).startsWith(u"--") ? args.takeFirst() : QString();
-    pelorin::setSettingsFilePath(args.value(0));
-    if (mode.isEmpty() && args.size() == 2)
-        return writeForever(args[1].toInt());
-    if (mode == u"--keys" && args.size() == 3) {
-        QStringList keys;
-        for (int n = 1; n <= args[2].toInt(); ++n)
-            keys.append(args[1] + u'-' + QString::number(n));
-        return writeAll(QStringLiteral("Keys"), keys, args[1]);
-    }
-    if (mode == u"--once" && args.size() == 4)
-        return writeAll(args[1], {args[2]}, args[3]);
-    if (mode == u"--hold" && args.size() == 1)
+    const QString mode = QString::fromLocal8Bit(argc > 1 ? argv[1] : "");
+    const int first = mode.startsWith(u"--") ? 2 : 1;
+    const QString file = QString::fromLocal8Bit(argc > first ? argv[first] : "");
+    pelorin::setSettingsFilePath(file);
+    if (first == 1 && argc == 3)
+        return writeForever(atoi(argv[2]));
+    if (mode == u"--keys" && argc == 5)
+        return writeKeys(QString::fromLocal8Bit(argv[3]), atoi(argv[4]));
+    if (mode == u"--hold" && argc == 3)
         return holdLock();
-    std::fprintf(stderr, "usage: %s [--keys|--once|--hold] SETTINGS-FILE ...\n", argv[0]);
-    return EXIT_FAILURE;
+    std::fprintf(stderr, "usage: %s [--keys|--hold] SETTINGS-FILE ...\n", argv[0]);
+    return 1;
 }
