@@ -9,82 +9,67 @@
 
 #include <functional>
 #include <map>
-#include <set>
 
 namespace pelorin::testing {
 
-class FakePlatform final : public postinstall::Platform, public postinstall::EventPump {
+using namespace pelorin::postinstall;
+
+class FakePlatform final : public Platform, public EventPump {
 public:
     // What the fake answers.
-    std::optional<postinstall::VersionRecord> version = postinstall::VersionRecord{2, 5, 1};
-    bool keyExists = true;
-    bool registryThrows = false;
+    std::optional<VersionRecord> version = VersionRecord{2, 5, 1};
     std::optional<std::uint32_t> enableLua;
-    int pollsUntilEnded = 3;
-    std::set<std::wstring> unstartablePrograms;
+    int registryFault = 0; // 1: the key is missing, 2: the registry fails
+    std::wstring unstartable;
     std::wstring desktopFolder = L"C:\\Users\\taro\\Desktop";
-    std::set<std::wstring> folders{desktopFolder,
-                                   L"C:\\Users\\taro\\Start Menu\\Programs\\ペロリン"};
-    bool foldersThrow = false;
+    bool startMenuFolderExists = true;
     bool shortcutStepsThrow = false;
 
-    // What happened; onLog is called with every log line.
+    // What happened; onLog sees every log line.
     QStringList log;
     std::function<void(const QString&)> onLog;
-    std::map<std::wstring, postinstall::ShortcutProperties> shortcuts;
+    std::map<std::wstring, ShortcutProperties> shortcuts;
     int openKeys = 0;
     int running = 0;
     int mostRunningAtOnce = 0;
 
-    const postinstall::PathRules& pathRules() const override {
-        return postinstall::WindowsPathRules;
+    const PathRules& pathRules() const override { return WindowsPathRules; }
+    VersionRecord versionRecord() override { return version ? *version : throw PlatformError(); }
+    std::optional<RegistryHandle> openMachineKey(const std::string&, std::uint32_t,
+                                                 std::uint32_t) override {
+        if (registryFault == 2)
+            throw PlatformError();
+        openKeys += registryFault == 0;
+        return registryFault == 0 ? std::optional<RegistryHandle>(7) : std::nullopt;
     }
-    postinstall::VersionRecord versionRecord() override {
-        return version ? *version : throw postinstall::PlatformError();
-    }
-    std::optional<postinstall::RegistryHandle> openMachineKey(const std::string&, std::uint32_t,
-                                                              std::uint32_t) override {
-        if (registryThrows)
-            throw postinstall::PlatformError();
-        openKeys += keyExists;
-        return keyExists ? std::optional<postinstall::RegistryHandle>(7) : std::nullopt;
-    }
-    std::optional<std::uint32_t> queryFourByteValue(postinstall::RegistryHandle key,
+    std::optional<std::uint32_t> queryFourByteValue(RegistryHandle key,
                                                     const std::string&) override {
         return key == 7 ? enableLua : std::nullopt;
     }
-    void closeKey(postinstall::RegistryHandle key) override { openKeys -= key == 7; }
+    void closeKey(RegistryHandle key) override { openKeys -= key == 7; }
 
-    std::unique_ptr<postinstall::StartedProgram> start(const postinstall::Command& command,
-                                                       postinstall::WindowStyle style) override {
-        const QString line = QString::fromStdWString(postinstall::plainCommandLine(command));
-        write(QStringLiteral("start %1 [%2]").arg(line).arg(static_cast<int>(style)));
-        if (unstartablePrograms.count(command.program))
+    std::unique_ptr<StartedProgram> start(const Command& command, WindowStyle style) override {
+        const QString line = QString::fromStdWString(plainCommandLine(command));
+        write(QStringLiteral("start %1 [%2]").arg(line).arg(int(style)));
+        if (command.program == unstartable)
             return nullptr;
         mostRunningAtOnce = std::max(mostRunningAtOnce, ++running);
-        return std::make_unique<Program>(*this, line, pollsUntilEnded);
+        return std::make_unique<Program>(*this, line);
     }
 
-    std::wstring specialFolder(postinstall::SpecialFolder folder) override {
-        if (foldersThrow)
-            throw postinstall::PlatformError();
-        return folder == postinstall::SpecialFolder::Desktop
-                   ? desktopFolder
-                   : L"C:\\Users\\taro\\Start Menu\\Programs";
+    std::wstring specialFolder(SpecialFolder folder) override {
+        return folder == SpecialFolder::Desktop ? desktopFolder
+                                                : L"C:\\Users\\taro\\Start Menu\\Programs";
     }
     std::wstring expandEnvironmentStrings(const std::wstring& text) override {
-        step(QStringLiteral("expand"), text);
+        step("expand", text);
         const std::wstring name = L"%ProgramFiles%";
         return text.starts_with(name) ? L"C:\\Program Files" + text.substr(name.size()) : text;
     }
-    bool deleteFile(const std::wstring& path) override {
-        step(QStringLiteral("delete"), path);
-        return true;
-    }
-    bool saveShortcut(const std::wstring& path,
-                      const postinstall::ShortcutProperties& properties) override {
-        step(QStringLiteral("save"), path);
-        if (!folders.count(path.substr(0, path.find_last_of(L'\\'))))
+    bool deleteFile(const std::wstring& path) override { return step("delete", path); }
+    bool saveShortcut(const std::wstring& path, const ShortcutProperties& properties) override {
+        if (!step("save", path) ||
+            (!startMenuFolderExists && path.find(L"Programs") != std::wstring::npos))
             return false;
         shortcuts[path] = properties;
         return true;
@@ -94,22 +79,19 @@ public:
     void pause(int milliseconds) override { write(QStringLiteral("pause %1").arg(milliseconds)); }
 
 private:
-    class Program final : public postinstall::StartedProgram {
-    public:
-        Program(FakePlatform& platform, QString line, int polls)
-            : m_platform(platform), m_line(std::move(line)), m_pollsLeft(polls) {}
+    // Ends at its third poll.
+    struct Program final : StartedProgram {
+        Program(FakePlatform& platform, QString line) : platform(platform), line(std::move(line)) {}
         bool hasEnded() override {
-            if (m_pollsLeft > 0 && --m_pollsLeft == 0) {
-                --m_platform.running;
-                m_platform.write(QStringLiteral("ended %1").arg(m_line));
+            if (--polls == 0) {
+                --platform.running;
+                platform.write(QStringLiteral("ended %1").arg(line));
             }
-            return m_pollsLeft == 0;
+            return polls <= 0;
         }
-
-    private:
-        FakePlatform& m_platform;
-        const QString m_line;
-        int m_pollsLeft;
+        FakePlatform& platform;
+        const QString line;
+        int polls = 3;
     };
 
     void write(const QString& line) {
@@ -117,11 +99,10 @@ private:
         if (onLog)
             onLog(line);
     }
-    // A shortcut step, logged, then failing if asked to.
-    void step(const QString& name, const std::wstring& path) {
-        write(name + u' ' + QString::fromStdWString(path));
-        if (shortcutStepsThrow)
-            throw postinstall::PlatformError();
+    // Logs a shortcut step, then fails it if asked to.
+    bool step(const char* name, const std::wstring& path) {
+        write(QLatin1String(name) + u' ' + QString::fromStdWString(path));
+        return shortcutStepsThrow ? throw PlatformError() : true;
     }
 };
 
