@@ -22,8 +22,9 @@
 
 using namespace pelorin;
 using namespace Qt::StringLiterals;
+using hostile::Act;
 
-Q_DECLARE_METATYPE(hostile::Act)
+Q_DECLARE_METATYPE(Act)
 
 namespace {
 
@@ -34,16 +35,14 @@ std::unique_ptr<tvsim::Simulator> startSimulator(tvsim::Config config = {}) {
     return simulator;
 }
 
-tvsim::Config locked() {
+// The simulator asks for user/secret; the settings hold user and `password`.
+std::unique_ptr<tvsim::Simulator> startLocked(const QString& password) {
+    WriteIni(ini::Server, ini::UserName, u"user"_s);
+    WriteIni(ini::Server, ini::Password, password);
     tvsim::Config config;
     config.userName = u"user"_s;
     config.password = u"secret"_s;
-    return config;
-}
-
-void storeLogin(const QString& password) {
-    WriteIni(ini::Server, ini::UserName, u"user"_s);
-    WriteIni(ini::Server, ini::Password, password);
+    return startSimulator(config);
 }
 
 // A loopback address nobody listens on.
@@ -51,6 +50,14 @@ QString closedUrl() {
     QTcpServer server;
     server.listen(QHostAddress::LocalHost);
     return u"http://127.0.0.1:%1/tv"_s.arg(server.serverPort());
+}
+
+HttpClient::Result fetch(const QString& url, const QString& password = {}) {
+    HttpClient client;
+    client.setUrl(url);
+    client.setUserName(u"user"_s);
+    client.setPassword(password);
+    return client.fetch();
 }
 
 // CPU time this process has used, all threads together.
@@ -64,326 +71,285 @@ qint64 cpuMs() {
 
 class ServerLinkTest : public QObject {
     Q_OBJECT
-private Q_SLOTS:
-    void init();
-    void probe_data();
-    void probe();
-    void probeKeepsBodyAndLogin();
-    void clientLimits();
-    void earlyRequestTakenOrCalledOff();
-    void credentialsStayWithTheServer();
-    void shiftingRealmAnsweredOnce();
-    void endlessAnswerIsCutOff_data();
-    void endlessAnswerIsCutOff();
-    void namedOrIPv6Server();
-    void macRetrieval();
-    void magicPackets();
-    void portTest();
 
-private:
     std::unique_ptr<QTemporaryDir> m_dir;
     RecordingView m_view;
-};
 
-void ServerLinkTest::init() {
-    timing::setScale(0.01);
-    m_dir = std::make_unique<QTemporaryDir>();
-    setSettingsFilePath(m_dir->filePath(u"setting.ini"_s));
-    m_view = RecordingView{};
-}
-
-void ServerLinkTest::probe_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<bool>("sentEarly"); // the request went out before the probe waited for it
-    const char* const rows[][4] = {{"none", "", "secret", "ON"},
-                                   {"none", "", "wrong", "PasswordRequired"},
-                                   {"401-nochallenge", "", "secret", "PasswordRequired"},
-                                   {"none", "/nothing", "secret", "WrongURL"},
-                                   {"empty", "", "secret", "OFF"},
-                                   {"garbage", "", "secret", "BadConfigulation"},
-                                   {"hang", "", "secret", "OFF"},
-                                   {"reset", "", "secret", "OFF"},
-                                   {"redirect-loop", "", "secret", "OFF"},
-                                   {"huge", "", "secret", "BadConfigulation"}};
-    for (const auto& [fault, page, password, word] : rows)
-        for (const bool early : {false, true})
-            QTest::addRow("%s%s %s%s", fault, page, password, early ? ", early" : "")
-                << QString(fault) << QString(page) << QString(password) << QString(word) << early;
-}
-
-void ServerLinkTest::probe() {
-    QFETCH(QString, fault);
-    QFETCH(QString, page);
-    QFETCH(QString, password);
-    QFETCH(QString, word);
-    QFETCH(bool, sentEarly);
-    tvsim::Config config = locked();
-    QVERIFY(tvsim::parseFault(fault, &config.fault));
-    const auto simulator = startSimulator(config);
-    storeLogin(password);
-    ServerLink link(programSettings(), m_view);
-    if (sentEarly) {
-        // As at start-up: the request is sent, then the caller is busy without an event loop.
-        link.prefetchStatus(simulator->url() + page);
-        QThread::msleep(20);
+private Q_SLOTS:
+    void init() {
+        timing::setScale(0.01);
+        m_dir = std::make_unique<QTemporaryDir>();
+        setSettingsFilePath(m_dir->filePath(u"setting.ini"_s));
+        m_view = RecordingView{};
     }
-    const StatusWord status = link.CheckStatus(simulator->url() + page);
-    QCOMPARE(statusWordText(status), word);
-    QCOMPARE(link.lastProbeOn(), word == "ON"_L1);
-    QCOMPARE(m_view.statusTexts, QStringList({u"接続中..."_s, statusPanelText(status)}));
-    QVERIFY(link.responseText().size() <= HttpClient::BodyCapBytes);
-    m_view.statusTexts.clear();
-    link.CheckStatus_Silent(simulator->url() + page);
-    QCOMPARE(m_view.statusTexts, QStringList{statusPanelText(status)});
-}
 
-// A failed probe keeps the last page; an emptied password keeps the one given before, a changed
-// one is presented instead of a cached one.
-void ServerLinkTest::probeKeepsBodyAndLogin() {
-    const auto simulator = startSimulator(locked());
-    ServerLink link(programSettings(), m_view);
-    storeLogin(u"secret"_s);
-    QCOMPARE(link.CheckStatus(simulator->url() + u"/x"_s), StatusWord::WrongURL);
-    QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::On);
-    WriteIni(ini::Server, ini::Password, QString());
-    QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::On);
-    WriteIni(ini::Server, ini::Password, u"other"_s);
-    QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::PasswordRequired);
-    simulator->setOn(false);
-    QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::Off);
-    QVERIFY(link.responseText().contains("HTTP 401.2"_L1));
-    QVERIFY(!link.lastProbeOn());
-}
-
-void ServerLinkTest::clientLimits() {
-    tvsim::Config config;
-    config.fault = tvsim::Fault::Huge;
-    config.hugeBytes = 3 * HttpClient::BodyCapBytes;
-    const auto simulator = startSimulator(config);
-    HttpClient client;
-    client.setUrl(simulator->url());
-    const HttpClient::Result huge = client.fetch();
-    QVERIFY(huge.ok && huge.truncated);
-    QCOMPARE(huge.body.size(), HttpClient::BodyCapBytes);
-
-    // A server that never answers fails after the (scaled) request time-out, not before.
-    simulator->setFault(tvsim::Fault::Hang);
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(!client.fetch().ok);
-    QVERIFY(clock.elapsed() >= timing::scaled(HttpClient::RequestTimeoutMs) - 5);
-    for (const QString& url : {closedUrl(), u"not a url"_s}) {
-        client.setUrl(url);
-        QVERIFY(!client.fetch().ok);
+    void probe_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("sentEarly"); // the request went out before the probe waited
+        const char* const rows[][4] = {{"none", "", "secret", "ON"},
+                                       {"none", "", "wrong", "PasswordRequired"},
+                                       {"401-nochallenge", "", "secret", "PasswordRequired"},
+                                       {"none", "/nothing", "secret", "WrongURL"},
+                                       {"empty", "", "secret", "OFF"},
+                                       {"garbage", "", "secret", "BadConfigulation"},
+                                       {"hang", "", "secret", "OFF"},
+                                       {"reset", "", "secret", "OFF"},
+                                       {"redirect-loop", "", "secret", "OFF"},
+                                       {"huge", "", "secret", "BadConfigulation"}};
+        for (const auto& [fault, page, password, word] : rows)
+            for (const bool early : {false, true})
+                QTest::addRow("%s%s %s%s", fault, page, password, early ? ", early" : "")
+                    << QString(fault) << QString(page) << QString(password) << QString(word)
+                    << early;
     }
-}
 
-void ServerLinkTest::earlyRequestTakenOrCalledOff() {
-    timing::setScale(0.05);
-    tvsim::Config config;
-    config.macBodyOverride = u"A:00-11-22-33-44-55|tail"_s;
-    const auto simulator = startSimulator(config);
-    HttpClient client;
-    client.setUrl(simulator->url());
-    client.prefetch();
-    QTRY_COMPARE(simulator->requests().size(), 1); // on its way with nobody waiting
-    QVERIFY(client.fetch().ok);
-    QCOMPARE(simulator->requests().size(), 1); // its answer was taken, not asked for again
+    void probe() {
+        QFETCH(QString, fault);
+        QFETCH(QString, page);
+        QFETCH(QString, password);
+        QFETCH(QString, word);
+        QFETCH(bool, sentEarly);
+        const auto simulator = startLocked(password);
+        tvsim::Fault parsed{};
+        QVERIFY(tvsim::parseFault(fault, &parsed));
+        simulator->setFault(parsed);
+        ServerLink link(programSettings(), m_view);
+        if (sentEarly) {
+            // As at start-up: the request is sent, then the caller is busy without an event loop.
+            link.prefetchStatus(simulator->url() + page);
+            QThread::msleep(20);
+        }
+        const StatusWord status = link.CheckStatus(simulator->url() + page);
+        QCOMPARE(statusWordText(status), word);
+        QCOMPARE(link.lastProbeOn(), word == "ON"_L1);
+        QCOMPARE(m_view.statusTexts, QStringList({u"接続中..."_s, statusPanelText(status)}));
+        QVERIFY(link.responseText().size() <= HttpClient::BodyCapBytes);
+        m_view.statusTexts.clear();
+        link.CheckStatus_Silent(simulator->url() + page);
+        QCOMPARE(m_view.statusTexts, QStringList{statusPanelText(status)});
+    }
 
-    // The address changed before the fetch: the early request is called off, the new one asked.
-    client.prefetch();
-    client.setUrl(pageAddress(simulator->url(), u"GetMacAddr.asp"_s));
-    QCOMPARE(client.fetch().body, "A:00-11-22-33-44-55|tail"_ba);
+    // A failed probe keeps the last page; an emptied password keeps the one given before, a
+    // changed one is presented instead of a cached one.
+    void probeKeepsBodyAndLogin() {
+        const auto simulator = startLocked(u"secret"_s);
+        ServerLink link(programSettings(), m_view);
+        QCOMPARE(link.CheckStatus(simulator->url() + u"/x"_s), StatusWord::WrongURL);
+        QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::On);
+        WriteIni(ini::Server, ini::Password, QString());
+        QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::On);
+        WriteIni(ini::Server, ini::Password, u"other"_s);
+        QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::PasswordRequired);
+        simulator->setOn(false);
+        QCOMPARE(link.CheckStatus(simulator->url()), StatusWord::Off);
+        QVERIFY(link.responseText().contains("HTTP 401.2"_L1));
+        QVERIFY(!link.lastProbeOn());
+    }
 
-    // The time-out runs from when the request was sent, not from when its answer is awaited.
-    simulator->setFault(tvsim::Fault::Hang);
-    client.prefetch();
-    const int timeoutMs = timing::scaled(HttpClient::RequestTimeoutMs);
-    QTest::qWait(timeoutMs * 6 / 10);
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(!client.fetch().ok);
-    QVERIFY(clock.elapsed() < timeoutMs * 9 / 10);
-}
-
-void ServerLinkTest::credentialsStayWithTheServer() {
-    hostile::Server elsewhere(hostile::Act::DemandBasic);
-    QVERIFY(elsewhere.listen(QHostAddress(u"127.0.0.2"_s)));
-    hostile::Server server(hostile::Act::RedirectTo, elsewhere.url().toUtf8());
-    QVERIFY(server.listen());
-    storeLogin(u"secret"_s);
-    ServerLink link(programSettings(), m_view);
-    QVERIFY(link.CheckStatus(server.url()) != StatusWord::On);
-    for (const QByteArray& authorization : elsewhere.authorizations())
-        QVERIFY2(authorization.isEmpty(), authorization.constData());
-    QCOMPARE(link.client().fetch().httpStatus, 302);
-}
-
-void ServerLinkTest::shiftingRealmAnsweredOnce() {
-    timing::setScale(1);
-    hostile::Server server(hostile::Act::ShiftingRealm);
-    QVERIFY(server.listen());
-    HttpClient client;
-    client.setUrl(server.url());
-    client.setUserName(u"user"_s);
-    client.setPassword(u"secret"_s);
-    QElapsedTimer clock;
-    clock.start();
-    const HttpClient::Result refused = client.fetch();
-    QVERIFY(server.authorizations().size() <= 7);
-    QVERIFY(clock.elapsed() < HttpClient::RequestTimeoutMs / 2);
-    QVERIFY(refused.ok);
-    QCOMPARE(refused.httpStatus, 401);
-    QCOMPARE(refused.body, "HTTP 401.2"_ba);
-}
-
-void ServerLinkTest::endlessAnswerIsCutOff_data() {
-    QTest::addColumn<hostile::Act>("act");
-    QTest::addColumn<bool>("truncated"); // else no answer
-    QTest::addColumn<bool>("atDeadline");
-    QTest::newRow("chunked body") << hostile::Act::EndlessChunked << true << false;
-    QTest::newRow("body without length") << hostile::Act::EndlessUnsized << true << false;
-    QTest::newRow("header lines") << hostile::Act::HeaderFlood << false << false;
-    QTest::newRow("one header line") << hostile::Act::EndlessHeaderLine << false << false;
-    QTest::newRow("slow header lines") << hostile::Act::HeaderTrickle << false << true;
-}
-
-// Whatever a server sends, the fetch ends by its deadline (a fast flood sooner, when it has
-// sent more than any page takes), its connection is closed then, and nothing keeps running.
-void ServerLinkTest::endlessAnswerIsCutOff() {
-    QFETCH(hostile::Act, act);
-    QFETCH(bool, truncated);
-    QFETCH(bool, atDeadline);
-    // Two seconds: Qt takes a while over a flood of one-byte chunks, more so under sanitizers.
-    timing::setScale(0.2);
-    const int deadlineMs = timing::scaled(HttpClient::RequestTimeoutMs);
-    hostile::Server server(act);
-    QVERIFY(server.listen());
-    HttpClient client;
-    client.setUrl(server.url());
-    QElapsedTimer clock;
-    clock.start();
-    const HttpClient::Result result = client.fetch();
-    const qint64 returnedMs = clock.elapsed();
-    QCOMPARE(result.ok, truncated);
-    QCOMPARE(result.truncated, truncated);
-    QVERIFY(result.body.size() <= HttpClient::BodyCapBytes);
-    QVERIFY2(returnedMs < deadlineMs + 100, qPrintable(QString::number(returnedMs)));
-    QCOMPARE(returnedMs >= deadlineMs - 5, atDeadline);
-
-    QTRY_COMPARE_WITH_TIMEOUT(server.streamsClosed(), 1, 500);
-    const qint64 cpuBefore = cpuMs();
-    QTest::qWait(300);
-    QVERIFY2(cpuMs() - cpuBefore < 100, qPrintable(QString::number(cpuMs() - cpuBefore)));
-}
-
-void ServerLinkTest::namedOrIPv6Server() {
-    for (const auto& [address, host] : {std::pair{QHostAddress::LocalHost, "localhost"},
-                                        std::pair{QHostAddress::LocalHostIPv6, "::1"}}) {
-        hostile::Server server(hostile::Act::Page);
-        if (!server.listen(QHostAddress(address)))
-            continue; // no such loopback address on this machine
-        QUrl url(server.url());
-        url.setHost(QString::fromLatin1(host));
+    void clientLimits() {
+        timing::setScale(0.05);
+        tvsim::Config config;
+        config.macBodyOverride = u"A:00-11-22-33-44-55|tail"_s;
+        config.hugeBytes = 3 * HttpClient::BodyCapBytes;
+        const auto simulator = startSimulator(config);
         HttpClient client;
-        client.setUrl(url.toString());
-        const HttpClient::Result page = client.fetch();
-        QVERIFY2(page.ok, qPrintable(page.error));
-        QVERIFY(page.body.contains("<title>Orrisvale</title>"));
+        client.setUrl(simulator->url());
+        client.prefetch();
+        QTRY_COMPARE(simulator->requests().size(), 1); // on its way with nobody waiting
+        QVERIFY(client.fetch().ok);
+        QCOMPARE(simulator->requests().size(), 1); // its answer was taken, not asked for again
+        // The address changed before the fetch: the early request is called off.
+        client.prefetch();
+        client.setUrl(pageAddress(simulator->url(), u"GetMacAddr.asp"_s));
+        QCOMPARE(client.fetch().body, "A:00-11-22-33-44-55|tail"_ba);
+
+        simulator->setFault(tvsim::Fault::Huge);
+        const HttpClient::Result huge = client.fetch();
+        QVERIFY(huge.ok && huge.truncated);
+        QCOMPARE(huge.body.size(), HttpClient::BodyCapBytes);
+
+        // A server that never answers fails at the time-out, counted from when the request was
+        // sent, not from when its answer is awaited.
+        simulator->setFault(tvsim::Fault::Hang);
+        const int timeoutMs = timing::scaled(HttpClient::RequestTimeoutMs);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!client.fetch().ok);
+        QVERIFY(clock.elapsed() >= timeoutMs - 5);
+        client.prefetch();
+        QTest::qWait(timeoutMs * 6 / 10);
+        clock.start();
+        QVERIFY(!client.fetch().ok);
+        QVERIFY(clock.elapsed() < timeoutMs * 9 / 10);
+        for (const QString& url : {closedUrl(), u"not a url"_s})
+            QVERIFY(!fetch(url).ok);
     }
-}
 
-void ServerLinkTest::macRetrieval() {
-    tvsim::Config config;
-    config.macBodyOverride = u"A:00-11-22-33-44-55|B:66-77-88-99-AA-BB|tail"_s;
-    const auto simulator = startSimulator(config);
-    for (int n = 1; n <= 5; ++n)
-        WriteIni(ini::Server, ini::macKey(n), u"old"_s);
-    ServerLink link(programSettings(), m_view);
+    // A login is answered once per server; it never follows a redirect to another address, and
+    // the server may be named or on IPv6.
+    void hostileLogins() {
+        timing::setScale(1);
+        hostile::Server shifting(Act::ShiftingRealm);
+        QVERIFY(shifting.listen());
+        QElapsedTimer clock;
+        clock.start();
+        const HttpClient::Result refused = fetch(shifting.url(), u"secret"_s);
+        QVERIFY(shifting.authorizations().size() <= 7);
+        QVERIFY(clock.elapsed() < HttpClient::RequestTimeoutMs / 2);
+        QVERIFY(refused.ok);
+        QCOMPARE(refused.httpStatus, 401);
+        QCOMPARE(refused.body, "HTTP 401.2"_ba);
 
-    // A failed request leaves the stored addresses and says why.
-    QVERIFY(!link.GetMacAddr(closedUrl()));
-    QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), u"old"_s);
-    QCOMPARE(m_view.messages,
-             (QList<QPair<MessageIcon, QString>>{
-                 {MessageIcon::Information, u"サーバーに接続するときにタイムアウトになりました。"
-                                            "MACアドレスの自動取得はできませんでした。"_s}}));
-    m_view.messages.clear();
+        timing::setScale(0.01);
+        hostile::Server elsewhere(Act::DemandBasic);
+        QVERIFY(elsewhere.listen(QHostAddress(u"127.0.0.2"_s)));
+        hostile::Server server(Act::RedirectTo, elsewhere.url().toUtf8());
+        QVERIFY(server.listen());
+        WriteIni(ini::Server, ini::UserName, u"user"_s);
+        WriteIni(ini::Server, ini::Password, u"secret"_s);
+        ServerLink link(programSettings(), m_view);
+        QVERIFY(link.CheckStatus(server.url()) != StatusWord::On);
+        QCOMPARE(link.client().fetch().httpStatus, 302);
+        for (const QByteArray& authorization : elsewhere.authorizations())
+            QVERIFY2(authorization.isEmpty(), authorization.constData());
 
-    QVERIFY(link.GetMacAddr(simulator->url() + u'/'));
-    QStringList stored;
-    for (int n = 1; n <= 3; ++n)
-        stored.append(ReadIni(ini::Server, ini::macKey(n)));
-    QCOMPARE(stored, QStringList({u"00-11-22-33-44-55"_s, u"66-77-88-99-AA-BB"_s, QString()}));
-    QCOMPARE(link.responseText(), u"tail"_s);
-    QCOMPARE(simulator->requests().constLast().path, u"/tv/GetMacAddr.asp"_s);
-    QVERIFY(IniFile(settingsFilePath()).entries().size() >= 5); // emptied slots stay as keys
-
-    // A page without items empties every slot and reports failure, without a message.
-    QVERIFY(!link.GetMacAddr(simulator->url() + u"/missing"_s));
-    QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), QString());
-    QVERIFY(m_view.messages.isEmpty());
-}
-
-void ServerLinkTest::magicPackets() {
-    tvsim::Config config;
-    config.startOn = false;
-    config.macs = {u"00:11:22:AA:BB:CC"_s};
-    config.wolPorts = {0, 0};
-    const auto simulator = startSimulator(config);
-    const QByteArray expected = magicPacket(u"00:11:22:AA:BB:CC"_s).value();
-    WakeOptions options;
-    options.ports = simulator->wolPorts();
-    WakeReport report =
-        SendMP(u"127.0.0.1:%1"_s.arg(simulator->httpPort()), u"00-11-22-aa-bb-cc"_s, options);
-    QVERIFY2(report.sent, qPrintable(report.error));
-    QCOMPARE(report.destination, u"127.0.0.1"_s);
-    QCOMPARE(report.datagrams, 6);
-    QTRY_COMPARE(simulator->datagrams().size(), 6);
-    for (int i = 0; i < 6; ++i) {
-        QCOMPARE(simulator->datagrams().at(i).port, options.ports.at(i % 2));
-        QCOMPARE(simulator->datagrams().at(i).bytes, expected);
-    }
-    QTRY_VERIFY(simulator->isOn());
-
-    QUdpSocket listener;
-    if (listener.bind(QHostAddress::LocalHostIPv6, 0)) {
-        options.ports = {listener.localPort()};
-        options.repetitions = 2;
-        report =
-            SendMP(wakeHostFromUrl(u"http://[::1]:8080/tv"_s), u"00-11-22-aa-bb-cc"_s, options);
-        QVERIFY2(report.sent, qPrintable(report.error));
-        QCOMPARE(report.destination, u"::1"_s);
-        QCOMPARE(report.datagrams, 2);
-        for (int i = 0; i < 2; ++i) {
-            QTRY_VERIFY(listener.hasPendingDatagrams());
-            QCOMPARE(listener.receiveDatagram().data(), expected);
+        for (const auto& [address, host] : {std::pair{QHostAddress::LocalHost, "localhost"},
+                                            std::pair{QHostAddress::LocalHostIPv6, "::1"}}) {
+            hostile::Server named(Act::DemandBasic);
+            if (!named.listen(QHostAddress(address)))
+                continue; // no such loopback address on this machine
+            QUrl url(named.url());
+            url.setHost(QString::fromLatin1(host));
+            const HttpClient::Result page = fetch(url.toString(), u"secret"_s);
+            QVERIFY2(page.body.contains("<title>Orrisvale</title>"), qPrintable(page.error));
         }
     }
-    for (const auto& [host, mac] :
-         {std::pair{"127.0.0.1", "zz-11-22-33-44-55"}, std::pair{"", "00-11-22-33-44-55"},
-          std::pair{"[::1", "00-11-22-aa-bb-cc"}}) {
-        report = SendMP(QString::fromLatin1(host), QString::fromLatin1(mac));
-        QVERIFY(!report.sent && report.datagrams == 0 && !report.error.isEmpty());
-    }
-}
 
-void ServerLinkTest::portTest() {
-    const auto simulator = startSimulator();
-    PortTest test;
-    QVERIFY(test.run(monitorEndpoint(simulator->url())));
-    // A refused port answers at once instead of after the whole wait.
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(!test.run(monitorEndpoint(closedUrl()), 60000));
-    QVERIFY(clock.elapsed() < 5000);
-    QVERIFY(!test.run(Endpoint{}));
-    simulator->setOn(false);
-    QVERIFY(!test.run(monitorEndpoint(simulator->url())));
-}
+    void endlessAnswerIsCutOff_data() {
+        QTest::addColumn<Act>("act");
+        QTest::addColumn<bool>("truncated"); // else no answer
+        QTest::addColumn<bool>("atDeadline");
+        QTest::newRow("chunked body") << Act::EndlessChunked << true << false;
+        QTest::newRow("body without length") << Act::EndlessUnsized << true << false;
+        QTest::newRow("header lines") << Act::HeaderFlood << false << false;
+        QTest::newRow("one header line") << Act::EndlessHeaderLine << false << false;
+        QTest::newRow("slow header lines") << Act::HeaderTrickle << false << true;
+    }
+
+    // Whatever a server sends, the fetch ends by its deadline (a fast flood sooner, when it has
+    // sent more than any page takes), its connection is closed then, and nothing keeps running.
+    void endlessAnswerIsCutOff() {
+        QFETCH(Act, act);
+        QFETCH(bool, truncated);
+        // Two seconds: Qt takes a while over a flood of one-byte chunks, more so under sanitizers.
+        timing::setScale(0.2);
+        const int deadlineMs = timing::scaled(HttpClient::RequestTimeoutMs);
+        hostile::Server server(act);
+        QVERIFY(server.listen());
+        QElapsedTimer clock;
+        clock.start();
+        const HttpClient::Result result = fetch(server.url());
+        const qint64 returnedMs = clock.elapsed();
+        QCOMPARE(result.ok, truncated);
+        QCOMPARE(result.truncated, truncated);
+        QVERIFY(result.body.size() <= HttpClient::BodyCapBytes);
+        QVERIFY2(returnedMs < deadlineMs + 100, qPrintable(QString::number(returnedMs)));
+        QTEST(returnedMs >= deadlineMs - 5, "atDeadline");
+
+        QTRY_COMPARE_WITH_TIMEOUT(server.streamsClosed(), 1, 500);
+        const qint64 cpuBefore = cpuMs();
+        QTest::qWait(300);
+        QVERIFY2(cpuMs() - cpuBefore < 100, qPrintable(QString::number(cpuMs() - cpuBefore)));
+    }
+
+    void macRetrieval() {
+        tvsim::Config config;
+        config.macBodyOverride = u"A:00-11-22-33-44-55|B:66-77-88-99-AA-BB|tail"_s;
+        const auto simulator = startSimulator(config);
+        for (int n = 1; n <= 5; ++n)
+            WriteIni(ini::Server, ini::macKey(n), u"old"_s);
+        ServerLink link(programSettings(), m_view);
+        // A failed request leaves the stored addresses and says why.
+        QVERIFY(!link.GetMacAddr(closedUrl()));
+        QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), u"old"_s);
+        QCOMPARE(m_view.messages.size(), 1);
+        QCOMPARE(m_view.messages.takeFirst(),
+                 qMakePair(MessageIcon::Information,
+                           u"サーバーに接続するときにタイムアウトになりました。"
+                           "MACアドレスの自動取得はできませんでした。"_s));
+
+        QVERIFY(link.GetMacAddr(simulator->url() + u'/'));
+        QStringList stored;
+        for (int n = 1; n <= 3; ++n)
+            stored.append(ReadIni(ini::Server, ini::macKey(n)));
+        QCOMPARE(stored, QStringList({u"00-11-22-33-44-55"_s, u"66-77-88-99-AA-BB"_s, {}}));
+        QCOMPARE(link.responseText(), u"tail"_s);
+        QCOMPARE(simulator->requests().constLast().path, u"/tv/GetMacAddr.asp"_s);
+        QVERIFY(IniFile(settingsFilePath()).entries().size() >= 5); // emptied slots stay as keys
+
+        // A page without items empties every slot and reports failure, without a message.
+        QVERIFY(!link.GetMacAddr(simulator->url() + u"/missing"_s));
+        QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), QString());
+        QVERIFY(m_view.messages.isEmpty());
+    }
+
+    void magicPackets() {
+        tvsim::Config config;
+        config.startOn = false;
+        config.macs = {u"00:11:22:AA:BB:CC"_s};
+        config.wolPorts = {0, 0};
+        const auto simulator = startSimulator(config);
+        const QByteArray expected = magicPacket(u"00:11:22:AA:BB:CC"_s).value();
+        const QString mac = u"00-11-22-aa-bb-cc"_s;
+        WakeOptions options;
+        options.ports = simulator->wolPorts();
+        WakeReport report = SendMP(u"127.0.0.1:%1"_s.arg(simulator->httpPort()), mac, options);
+        QVERIFY2(report.sent, qPrintable(report.error));
+        QCOMPARE(report.destination + QString::number(report.datagrams), u"127.0.0.16"_s);
+        QTRY_COMPARE(simulator->datagrams().size(), 6);
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(simulator->datagrams().at(i).port, options.ports.at(i % 2));
+            QCOMPARE(simulator->datagrams().at(i).bytes, expected);
+        }
+        QTRY_VERIFY(simulator->isOn());
+
+        QUdpSocket listener;
+        if (listener.bind(QHostAddress::LocalHostIPv6, 0)) {
+            options.ports = {listener.localPort()};
+            options.repetitions = 2;
+            report = SendMP(wakeHostFromUrl(u"http://[::1]:8080/tv"_s), mac, options);
+            QVERIFY2(report.sent, qPrintable(report.error));
+            QCOMPARE(report.destination + QString::number(report.datagrams), u"::12"_s);
+            for (int i = 0; i < 2; ++i) {
+                QTRY_VERIFY(listener.hasPendingDatagrams());
+                QCOMPARE(listener.receiveDatagram().data(), expected);
+            }
+        }
+        for (const auto& [host, mac] :
+             {std::pair{"127.0.0.1", "zz-11-22-33-44-55"}, std::pair{"", "00-11-22-33-44-55"},
+              std::pair{"[::1", "00-11-22-aa-bb-cc"}}) {
+            report = SendMP(QString::fromLatin1(host), QString::fromLatin1(mac));
+            QVERIFY(!report.sent && report.datagrams == 0 && !report.error.isEmpty());
+        }
+    }
+
+    void portTest() {
+        const auto simulator = startSimulator();
+        PortTest test;
+        QVERIFY(test.run(monitorEndpoint(simulator->url())));
+        // A refused port answers at once instead of after the whole wait.
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!test.run(monitorEndpoint(closedUrl()), 60000));
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(!test.run(Endpoint{}));
+        simulator->setOn(false);
+        QVERIFY(!test.run(monitorEndpoint(simulator->url())));
+    }
+};
 
 QTEST_GUILESS_MAIN(ServerLinkTest)
 #include "tst_serverlink.moc"

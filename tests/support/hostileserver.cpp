@@ -70,8 +70,6 @@ private:
                                      QByteArray::number(m_act == Act::ShiftingRealm ? count : 0) +
                                      "\"\r\n";
         switch (m_act) {
-        case Act::Page:
-            return void(socket->write(fixedAnswer("200 OK", {}, TitlePage)));
         case Act::RedirectTo:
             return void(
                 socket->write(fixedAnswer("302 Found", "Location: " + m_location + "\r\n", {})));

@@ -13,9 +13,8 @@
 namespace hostile {
 
 enum class Act {
-    Page,              // 200 with the TV server's title page
-    RedirectTo,        // 302 to the location
-    DemandBasic,       // 401 with a Basic challenge unless the request is authorized, then Page
+    RedirectTo,  // 302 to the location
+    DemandBasic, // 401 with a Basic challenge unless the request is authorized, then the title page
     ShiftingRealm,     // 401 with a Basic challenge in a new realm on every answer
     EndlessChunked,    // 200, chunked, chunks without end
     EndlessUnsized,    // 200 without a length, a body without end
