@@ -1,5 +1,5 @@
-// The TV server simulator seen from a real HTTP client and real datagrams on loopback: what the
-// other tests rely on it for.
+// The TV server simulator seen from a real HTTP client and real datagrams on loopback. Its pages,
+// faults, hibernation and encoding are what the server-link and power tests run against.
 #include "simulator.h"
 
 #include <QNetworkAccessManager>
@@ -16,7 +16,7 @@ class TestTvSim : public QObject {
 
     QNetworkAccessManager m_client;
 
-    // One GET, waited for; "STATUS BODY", or the error when the connection failed.
+    // One GET, waited for: "STATUS CHALLENGE-HEADER BODY".
     QByteArray get(const QString& url) {
         m_client.clearConnectionCache();
         m_client.setProxy(QNetworkProxy::NoProxy);
@@ -25,14 +25,14 @@ class TestTvSim : public QObject {
         const std::unique_ptr<QNetworkReply> reply(m_client.get(request));
         QSignalSpy finished(reply.get(), &QNetworkReply::finished);
         finished.wait(4000);
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        return status ? QByteArray::number(status) + ' ' + reply->rawHeader("WWW-Authenticate") +
-                            reply->readAll()
-                      : QByteArray::number(reply->error());
+        return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toByteArray() + ' ' +
+               reply->rawHeader("WWW-Authenticate") + reply->readAll();
     }
 
 private Q_SLOTS:
-    void pagesHibernationAndWake() {
+    // What the other tests do not show: the exact challenge, the port kept over a sleep, and
+    // which packets wake it.
+    void challengeAndWake() {
         tvsim::Config config;
         config.macs = {u"00:11:22:33:44:55"_s, u"66-77-88-99-aa-bb"_s};
         config.wolPorts = {0, 0};
@@ -45,18 +45,9 @@ private Q_SLOTS:
                      refused.contains("HTTP 401.2") && !refused.contains('|'),
                  refused.constData());
         sim.setCredentials({}, {});
-        QCOMPARE(get(sim.url() + u"/GetMacAddr.asp"_s),
-                 "200 LAN1:00:11:22:33:44:55|LAN2:66-77-88-99-aa-bb|"_ba);
-        QVERIFY(get(sim.url() + u"/missing.asp?x=1"_s).startsWith("404"));
-        sim.setEncoding(true);
-        QVERIFY(get(sim.url() + u"/hibern.asp"_s).startsWith("200"));
-        QVERIFY(get(sim.url()).contains("<title>Orrisvale</title>"));
-        sim.setEncoding(false);
         const quint16 port = sim.httpPort();
         QVERIFY(get(sim.url() + u"/hibern.asp"_s).startsWith("200"));
         QTRY_VERIFY(!sim.isOn());
-        QCOMPARE(get(sim.url()), QByteArray::number(QNetworkReply::ConnectionRefusedError));
-
         // A cut packet and one for another address wake nothing; a SecureOn one does.
         QSignalSpy received(&sim, &tvsim::Simulator::datagramReceived);
         const QByteArray packet =
