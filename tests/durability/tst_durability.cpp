@@ -1,24 +1,90 @@
 // The settings file under attack from other processes: a writer killed at random moments, two
-// writers at once, a lock left behind.
+// writers at once, a lock left behind. The writers are this program, started again in a mode of
+// its own (see writerMain); fulldisk.sh uses one for a write on a full disk.
 #include "common/timing.h"
 #include "settings/inifile.h"
 #include "settings/settings.h"
-#include "writeplan.h"
 
 #include <QDateTime>
-#include <QFile>
+#include <QDeadlineTimer>
+#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <cstdio>
+
 using namespace Qt::StringLiterals;
 using namespace pelorin;
 
 namespace {
 
-const QString Writer = QStringLiteral(DURABILITY_WRITER);
+// A fixed list of settings, grouped by section so that a file written from scratch in list order
+// holds them in that order.
+QList<std::pair<QString, QString>> plan() {
+    QList<std::pair<QString, QString>> list;
+    for (int n = 0; n < 19; ++n)
+        list.append({n < 8    ? u"Server"_s
+                     : n < 13 ? u"Mac"_s
+                              : u"録画サーバー"_s,
+                     u"名前-%1"_s.arg(n)});
+    return list;
+}
+
+// A value naming its writer run (0: the file before any writer) and generation, long enough, with
+// Japanese text, "=" and quotes, that a torn or mixed write cannot pass for a whole one; under the
+// 1023-byte read limit.
+QString valueFor(qsizetype setting, int run, int generation) {
+    return u"r%1g%2s%3|"_s.arg(run).arg(generation).arg(setting) +
+           u"居間の\"テレビ\"=オン;"_s.repeated(5 + (run * 7 + generation * 13 + setting * 3) % 30);
+}
+
+// Never outlives a test that died before it could kill it.
+constexpr int GiveUpMs = 30000;
+
+void say(const QString& text) {
+    std::printf("%s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+// --write FILE RUN: rewrites every setting of the plan in turn, generation after generation,
+//     until killed; says "ready" after its first write.
+// --keys FILE TAG N: writes keys TAG-1 to TAG-N in section "Keys"; says why a write failed.
+// --hold FILE: holds the file's write lock until killed; says "locked".
+int writerMain(const QStringList& args) {
+    setSettingsFilePath(args[1]);
+    const QDeadlineTimer giveUp(GiveUpMs);
+    const auto settings = plan();
+    if (args[0] == u"--write") {
+        for (int generation = 1; !giveUp.hasExpired(); ++generation) {
+            for (qsizetype n = 0; n < settings.size(); ++n) {
+                if (!WriteIni(settings[n].first, settings[n].second,
+                              valueFor(n, args.value(2).toInt(), generation)))
+                    return 2;
+                if (generation == 1 && n == 0)
+                    say(u"ready"_s);
+            }
+        }
+    } else if (args[0] == u"--keys") {
+        for (int n = 1; n <= args.value(3).toInt(); ++n) {
+            const auto result = WriteIniChecked(
+                u"Keys"_s, args.value(2) + u'-' + QString::number(n), args.value(2));
+            if (result != IniFile::WriteResult::Written) {
+                say(IniFile(args[1]).describe(result));
+                return 2;
+            }
+        }
+    } else if (args[0] == u"--hold") {
+        QLockFile lock(args[1] + u".lock"_s);
+        if (!lock.tryLock(0))
+            return 2;
+        say(u"locked"_s);
+        QThread::msleep(GiveUpMs);
+    }
+    return 0;
+}
 
 QByteArray contents(const QString& path) {
     QFile file(path);
@@ -42,6 +108,9 @@ private:
         setSettingsFilePath(path);
         return path;
     }
+    static void startWriter(QProcess& writer, const QStringList& args) {
+        writer.start(QCoreApplication::applicationFilePath(), args);
+    }
 };
 
 // A writer rewriting every setting in turn is killed at random moments. After each kill each value
@@ -50,11 +119,11 @@ private:
 void TestDurability::killedWhileWriting() {
     const QString path = freshPath();
     const IniFile calm(m_dir.filePath(u"calm"_s));
-    const QList<durability::Setting> settings = durability::settings();
+    const auto settings = plan();
     QStringList values;
     for (qsizetype n = 0; n < settings.size(); ++n) {
-        values.append(durability::valueFor(int(n), 0, 0));
-        QVERIFY(WriteIni(settings[n].section, settings[n].key, values[n]));
+        values.append(valueFor(n, 0, 0));
+        QVERIFY(WriteIni(settings[n].first, settings[n].second, values[n]));
     }
     const quint32 seed = qEnvironmentVariableIsSet("PELORIN_DURABILITY_SEED")
                              ? quint32(qEnvironmentVariableIntValue("PELORIN_DURABILITY_SEED"))
@@ -64,7 +133,7 @@ void TestDurability::killedWhileWriting() {
 
     for (int run = 1; run <= 30; ++run) {
         QProcess writer;
-        writer.start(Writer, {path, QString::number(run)});
+        startWriter(writer, {u"--write"_s, path, QString::number(run)});
         QVERIFY2(writer.waitForReadyRead(10000), "the writer never got ready");
         QThread::usleep(random.bounded(20000));
         writer.kill();
@@ -77,13 +146,13 @@ void TestDurability::killedWhileWriting() {
         for (qsizetype n = 0; n < settings.size(); ++n) {
             const QString& value = entries[n].value;
             const bool before = value == values[n];
-            generations.append(before ? 0 : durability::generationOf(value));
-            QVERIFY2(before || value == durability::valueFor(int(n), run, generations.last()),
+            generations.append(before ? 0 : value.section(u'g', 1, 1).section(u's', 0, 0).toInt());
+            QVERIFY2(before || value == valueFor(n, run, generations.last()),
                      qPrintable(u"kill %1: %2 torn or older"_s.arg(run).arg(entries[n].key)));
             QVERIFY(generations[n] <= generations[qMax(n - 1, 0)] &&
                     generations[n] >= generations[0] - 1);
             values[n] = value;
-            calm.write(settings[n].section, settings[n].key, value);
+            calm.write(settings[n].first, settings[n].second, value);
         }
         QCOMPARE(contents(path), contents(calm.path()));
     }
@@ -94,7 +163,7 @@ void TestDurability::concurrentWriters() {
     const QString path = freshPath();
     QProcess writers[2];
     for (int n = 0; n < 2; ++n)
-        writers[n].start(Writer, {u"--keys"_s, path, QString(QChar(u'A' + n)), u"50"_s});
+        startWriter(writers[n], {u"--keys"_s, path, QString(QChar(u'A' + n)), u"50"_s});
     for (QProcess& writer : writers) {
         QVERIFY(writer.waitForFinished(60000));
         QVERIFY2(writer.exitStatus() == QProcess::NormalExit && writer.exitCode() == 0,
@@ -110,7 +179,7 @@ void TestDurability::lockLeftBehind() {
     const QString lock = path + u".lock"_s;
     QVERIFY(WriteIni(u"S"_s, u"K"_s, u"old"_s));
     QProcess holder;
-    holder.start(Writer, {u"--hold"_s, path});
+    startWriter(holder, {u"--hold"_s, path});
     QVERIFY2(holder.waitForReadyRead(10000), "the lock holder never got ready");
     timing::setScale(0.02);
     QCOMPARE(WriteIniChecked(u"S"_s, u"K"_s, u"new"_s), IniFile::WriteResult::Busy);
@@ -129,5 +198,15 @@ void TestDurability::lockLeftBehind() {
     QCOMPARE(WriteIniChecked(u"S"_s, u"K"_s, u"newer"_s), IniFile::WriteResult::Written);
 }
 
-QTEST_GUILESS_MAIN(TestDurability)
+int main(int argc, char* argv[]) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    if (args.size() > 1 && QStringList{u"--write"_s, u"--keys"_s, u"--hold"_s}.contains(args[0]))
+        return writerMain(args);
+    const QCoreApplication app(argc, argv);
+    TestDurability test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_durability.moc"
