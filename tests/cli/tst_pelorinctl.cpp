@@ -54,11 +54,15 @@ std::unique_ptr<tvsim::Simulator> simulator(const QString& flags,
     return started->start() ? std::move(started) : nullptr;
 }
 
-// "lan": servers on 127.0.0.2, .3 and .5 of one port; beside them a server that never answers,
-// a web page that is not the server's, and 127.0.0.1 where nothing listens meanwhile.
-std::vector<std::unique_ptr<tvsim::Simulator>> network(QTcpSocket& reserved) {
+// The simulators of a row: one from `flags`; or for "lan", servers on 127.0.0.2, .3 and .5 of
+// one port beside a server that never answers, a web page that is not the server's, and
+// 127.0.0.1 where nothing listens meanwhile.
+std::vector<std::unique_ptr<tvsim::Simulator>> simulators(const QString& flags,
+                                                          QTcpSocket& reserved) {
     std::vector<std::unique_ptr<tvsim::Simulator>> sims;
-    for (int attempt = 0; attempt < 20 && sims.size() < 5; ++attempt) {
+    if (flags != "lan")
+        sims.push_back(simulator(flags));
+    for (int attempt = 0; flags == "lan" && attempt < 20 && sims.size() < 5; ++attempt) {
         sims.clear();
         reserved.abort();
         sims.push_back(simulator("macs=00:11:22:33:44:55", QHostAddress("127.0.0.2")));
@@ -66,9 +70,9 @@ std::vector<std::unique_ptr<tvsim::Simulator>> network(QTcpSocket& reserved) {
         if (!port ||
             !reserved.bind(QHostAddress::LocalHost, port, QAbstractSocket::DontShareAddress))
             continue;
-        for (const QString flags : {"macs=66:77:88:99:AA:BB,00:11:22:33:44:66", "fault=hang",
+        for (const QString other : {"macs=66:77:88:99:AA:BB,00:11:22:33:44:66", "fault=hang",
                                     "macs=00:11:22:33:44:77", "fault=garbage"})
-            sims.push_back(simulator(flags, QHostAddress(quint32(0x7F000002 + sims.size())), port));
+            sims.push_back(simulator(other, QHostAddress(quint32(0x7F000002 + sims.size())), port));
         if (std::any_of(sims.cbegin(), sims.cend(), [](const auto& sim) { return !sim; }))
             sims.resize(1);
     }
@@ -134,20 +138,14 @@ const Case Cases[] = {
     {"--secureon short", Wake + "--secureon 01-02-03", 2, "", "SecureOn"},
     {"--interval 0", "watch --interval 0", 2, "", "--interval is a number"},
     {"stdin for a URL", "config set --password-stdin Server URL", 2, "", "--password-stdin is for"},
-    {"stdin and a value", Stdin + " pw", 2, "", "--password-stdin goes with"},
     {"no command", "--quiet", 2, "", "no command given"},
     {"network too large", "discover 127.0.0.0/21", 2, "", "at most a /22"},
-    {"--path without /", "discover 127.0.0.1 --path tv", 2, "", "--path is"},
     {"settings file is a folder", "status", 2, "", "not a regular file", "", "/"},
     // A mistyped name is answered with the names it may have meant, not with the whole usage.
     {"command", "stauts", 2, "", "unknown command 'stauts'; did you mean 'status'?" + See},
     {"two commands", "of", 2, "", "'of'; did you mean 'on' or 'off'?" + See},
-    {"nothing close", "xyzzy", 2, "", "pelorinctl: unknown command 'xyzzy'" + See},
     {"command's option", "status --quite", 2, "",
      "'--quite' for status; did you mean '--quiet'?\nSee 'pelorinctl help status'.\n"},
-    {"config action", "config lst", 2, "", "get, set and list); did you mean 'list'?"},
-    {"section", "config get Servr URL", 2, "",
-     "Servr (sections are Pos, Form and Server); did you mean 'Server'?\n"},
     // Help goes to standard output.
     {"help wake", "help wake", 0, "Usage: pelorinctl wake [options]", ""},
     {"--help", "config --help", 0, "Usage: pelorinctl config [options]", ""},
@@ -162,15 +160,11 @@ const Case Cases[] = {
     {"names", "config list", 0, "[Se\\x1Brver]\nK\\u0085=v", "", "", "[Se\x1brver]\nK\u0085=v\n"},
     {"JSON", "--json config get Server Address", 0, R"("a\u009b\u007f\u001b")", "", "",
      "[Server]\nAddress=a\u009B\x7f\x1b\n"},
-    {"URL in an error", "status", 2, "", R"(http://\x1B]0;x\x07/tv)", "",
-     "[Server]\nURL=http://\x1b]0;x\a/tv\n"},
     {"MAC list", "macs", 0, R"(\x1B]0;x\x07)", "", "mac-body=A:00:11:22:33:44:55|B:\x1b]0;x\a|",
      Kept, "Mac-1=00:11:22:33:44:55\r\n"},
     {"answer in an error", "macs", 1, "", R"(\x1B[2J|)", "mac-body=\x1b[2J|"},
     {"URL password, get", "config get Server URL", 0, Masked, "", "", UrlSecret},
     {"URL password, status", "status --json", 1, Masked, "", "", UrlSecret},
-    {"URL password, error", "config set Server List-2 http://me:s3cret/@tv:99999/tv", 2, "",
-     "http://me:********@tv:99999/tv"},
     // A password from standard input: one line without its line break.
     {"--password-stdin", Stdin, 0, "", "", "", Kept, "Password=pa ss\r\n", "pa ss\n"},
     {"dash, from a pipe", "config set server password -", 0, "", "", "", Kept, "Password=pw\r\n",
@@ -180,8 +174,6 @@ const Case Cases[] = {
     {"two adapters", "macs", 0, "00:11:22:33:44:55\n66:77:88:99:AA:BB\n", "",
      "macs=00:11:22:33:44:55,66:77:88:99:AA:BB", Kept, "Mac-1=00:11:22:33:44:55\r\nMac-2=66:77"},
     {"separators only", "macs", 1, "", "no usable MAC address", "mac-body=|||"},
-    {"line break in an item", "macs", 1, "", "no usable MAC address",
-     "mac-body=LAN:00:11:22:33:44:55\r\n|"},
     // Refused at once, yet it is the time-out that says how long an answer was waited for.
     {"server stopped", "macs", 1, "", "from %url/GetMacAddr.asp within 0.1 s", "off"},
     // What status, on and off print and the exit status they end with.
@@ -201,7 +193,6 @@ const Case Cases[] = {
      R"("outcome":"NoAnswer","server":"off","status":"OFF")", "", "off"},
     // One vocabulary for every command's JSON: the same key for the same thing, an "error"
     // (null when all went well) and the "exit" status in every result.
-    {"status keys", "--json status", 0, "keys:url:s status:s server:s error:0 exit:n", "", "on"},
     {"on keys", "--json on --ports %wol", 0,
      "keys:" + Report +
          " mac:s wake:o wake.sent:b wake.destination:s wake.datagrams:n wake.error:0",
@@ -216,14 +207,8 @@ const Case Cases[] = {
      "keys:networks:a servers:a servers.0.address:s servers.0.url:s servers.0.macs:a saved:0 "
      "error:0 exit:n",
      "", "on"},
-    {"get, JSON", "--json config get Server URL", 0, "keys:section:s key:s value:s error:0 exit:n",
-     ""},
     {"set, JSON", "--json config set Form Show 1", 0,
      "keys:section:s key:s changed:b error:0 exit:n", "", "", Kept, "Show=1"},
-    {"list keys", "--json config list", 0,
-     "keys:file:s settings:a settings.0.section:s settings.0.key:s settings.0.value:s error:0 "
-     "exit:n",
-     ""},
     {"mistake, JSON", "--json stauts", 2, "keys:error:s exit:n", ""},
     {"SecureOn",
      "wake " + Mac + " --to 127.0.0.1 --ports %wol --count 2 --secureon 0a-0B-fe-01-02-ff", 0,
@@ -261,11 +246,8 @@ private Q_SLOTS:
         QFETCH(int, index);
         Case c = Cases[index];
         QTcpSocket reserved;
-        std::vector<std::unique_ptr<tvsim::Simulator>> sims;
-        if (c.sim == "lan")
-            sims = network(reserved);
-        else if (!c.sim.isEmpty())
-            sims.push_back(simulator(c.sim));
+        const auto sims =
+            c.sim.isEmpty() ? decltype(simulators({}, reserved))() : simulators(c.sim, reserved);
         QVERIFY(c.sim.isEmpty() || (!sims.empty() && sims.front() && sims.back()));
         if (!sims.empty()) { // "%url", "%base", "%port" and "%wol" as the simulator has them
             const tvsim::Simulator& sim = *sims.front();
