@@ -2,6 +2,7 @@
 // client, the status probe, the MAC retrieval, the Wake-on-LAN sender and the port test.
 #include "common/timing.h"
 #include "rules/serverurl.h"
+#include "serverlink/connectionrelay.h"
 #include "serverlink/porttest.h"
 #include "serverlink/serverlink.h"
 #include "serverlink/wakeonlan.h"
@@ -334,6 +335,30 @@ private Q_SLOTS:
             report = SendMP(QString::fromLatin1(host), QString::fromLatin1(mac));
             QVERIFY(!report.sent && report.datagrams == 0 && !report.error.isEmpty());
         }
+    }
+
+    // The relay lets only a SOCKS5 connect request through: here a well-formed BIND request.
+    void relayRefusesOtherRequests() {
+        const QString url = closedUrl();
+        ConnectionRelay relay(1024);
+        relay.startTransfer();
+        const QNetworkProxy proxy =
+            relay.proxyFactory()->queryProxy(QNetworkProxyQuery(QUrl(url))).constFirst();
+        QTcpSocket socket;
+        socket.connectToHost(proxy.hostName(), proxy.port());
+        const auto exchange = [&](const QByteArray& bytes) {
+            socket.write(bytes);
+            while (socket.bytesAvailable() < 2 && socket.waitForReadyRead(2000)) {
+            }
+            return socket.read(2);
+        };
+        QCOMPARE(exchange("\x05\x01\x02"_ba), "\x05\x02"_ba);
+        const QByteArray user = proxy.user().toLatin1(), password = proxy.password().toLatin1();
+        QCOMPARE(exchange("\x01"_ba + char(user.size()) + user + char(password.size()) + password),
+                 "\x01\x00"_ba);
+        const quint16 port = QUrl(url).port();
+        QCOMPARE(exchange("\x05\x02\x00\x01\x7f\x00\x00\x01"_ba + char(port >> 8) + char(port)),
+                 "\x05\x07"_ba);
     }
 
     void portTest() {
