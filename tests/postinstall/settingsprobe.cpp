@@ -1,5 +1,4 @@
 // Prints the settings file that Pelorin's programs use when started from this program's folder.
-
 #include "settings/settings.h"
 
 #include <QCoreApplication>
@@ -8,5 +7,4 @@
 int main(int argc, char* argv[]) {
     const QCoreApplication app(argc, argv);
     QTextStream(stdout) << pelorin::defaultSettingsFilePath() << Qt::endl;
-    return 0;
 }
