@@ -10,7 +10,7 @@ class RecordingView final : public pelorin::LinkView {
 public:
     QStringList statusTexts;
     QList<QPair<pelorin::MessageIcon, QString>> messages;
-    QStringList lamp; // "on", "off", "blink" in call order
+    QStringList lamp; // "blink", "on", "off" in call order
     QStringList detailsOpenedFor;
 
     void showStatus(const QString& text) override { statusTexts.append(text); }
@@ -18,9 +18,7 @@ public:
         messages.append({icon, text});
     }
     void showLamp(Lamp shown) override {
-        lamp.append(shown == Lamp::On    ? QStringLiteral("on")
-                    : shown == Lamp::Off ? QStringLiteral("off")
-                                         : QStringLiteral("blink"));
+        lamp.append(QStringList{"blink", "on", "off"}[int(shown)]);
     }
     void detailsNeeded(const QString& url) override { detailsOpenedFor.append(url); }
 };
