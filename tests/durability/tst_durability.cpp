@@ -21,22 +21,20 @@ using namespace pelorin;
 
 namespace {
 
-// A fixed list of settings, grouped by section so that a file written from scratch in list order
-// holds them in that order.
-QList<std::pair<QString, QString>> plan() {
-    QList<std::pair<QString, QString>> list;
-    for (int n = 0; n < 19; ++n)
-        list.append({n < 8    ? u"Server"_s
-                     : n < 13 ? u"Mac"_s
-                              : u"録画サーバー"_s,
-                     u"名前-%1"_s.arg(n)});
-    return list;
+// The settings written, grouped by section so that a file written from scratch in this order
+// holds them in this order.
+constexpr int Settings = 19;
+QString section(int n) {
+    return n < 8 ? u"Server"_s : n < 13 ? u"Mac"_s : u"録画サーバー"_s;
+}
+QString key(int n) {
+    return u"名前-%1"_s.arg(n);
 }
 
 // A value naming its writer run (0: the file before any writer) and generation, long enough, with
 // Japanese text, "=" and quotes, that a torn or mixed write cannot pass for a whole one; under the
 // 1023-byte read limit.
-QString valueFor(qsizetype setting, int run, int generation) {
+QString valueFor(int setting, int run, int generation) {
     return u"r%1g%2s%3|"_s.arg(run).arg(generation).arg(setting) +
            u"居間の\"テレビ\"=オン;"_s.repeated(5 + (run * 7 + generation * 13 + setting * 3) % 30);
 }
@@ -49,22 +47,19 @@ void say(const QString& text) {
     std::fflush(stdout);
 }
 
-// --write FILE RUN: rewrites every setting of the plan in turn, generation after generation,
-//     until killed; says "ready" after its first write.
+// --write FILE RUN: says "ready", then rewrites every setting in turn, generation after
+//     generation, until killed.
 // --keys FILE TAG N: writes keys TAG-1 to TAG-N in section "Keys"; says why a write failed.
 // --hold FILE: holds the file's write lock until killed; says "locked".
 int writerMain(const QStringList& args) {
     setSettingsFilePath(args[1]);
-    const QDeadlineTimer giveUp(GiveUpMs);
-    const auto settings = plan();
     if (args[0] == u"--write") {
+        say(u"ready"_s);
+        const QDeadlineTimer giveUp(GiveUpMs);
         for (int generation = 1; !giveUp.hasExpired(); ++generation) {
-            for (qsizetype n = 0; n < settings.size(); ++n) {
-                if (!WriteIni(settings[n].first, settings[n].second,
-                              valueFor(n, args.value(2).toInt(), generation)))
+            for (int n = 0; n < Settings; ++n) {
+                if (!WriteIni(section(n), key(n), valueFor(n, args.value(2).toInt(), generation)))
                     return 2;
-                if (generation == 1 && n == 0)
-                    say(u"ready"_s);
             }
         }
     } else if (args[0] == u"--keys") {
@@ -119,40 +114,33 @@ private:
 void TestDurability::killedWhileWriting() {
     const QString path = freshPath();
     const IniFile calm(m_dir.filePath(u"calm"_s));
-    const auto settings = plan();
     QStringList values;
-    for (qsizetype n = 0; n < settings.size(); ++n) {
+    for (int n = 0; n < Settings; ++n) {
         values.append(valueFor(n, 0, 0));
-        QVERIFY(WriteIni(settings[n].first, settings[n].second, values[n]));
+        QVERIFY(WriteIni(section(n), key(n), values[n]));
     }
-    const quint32 seed = qEnvironmentVariableIsSet("PELORIN_DURABILITY_SEED")
-                             ? quint32(qEnvironmentVariableIntValue("PELORIN_DURABILITY_SEED"))
-                             : QRandomGenerator::global()->generate();
-    qInfo("kill moments from seed %u (PELORIN_DURABILITY_SEED repeats them)", seed);
-    QRandomGenerator random(seed);
-
     for (int run = 1; run <= 30; ++run) {
         QProcess writer;
         startWriter(writer, {u"--write"_s, path, QString::number(run)});
         QVERIFY2(writer.waitForReadyRead(10000), "the writer never got ready");
-        QThread::usleep(random.bounded(20000));
+        QThread::usleep(QRandomGenerator::global()->bounded(20000));
         writer.kill();
         QVERIFY(writer.waitForFinished(10000));
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
 
         const QList<IniFile::Entry> entries = IniFile(path).entries();
-        QCOMPARE(entries.size(), settings.size());
+        QCOMPARE(entries.size(), Settings);
         QList<int> generations;
-        for (qsizetype n = 0; n < settings.size(); ++n) {
+        for (int n = 0; n < Settings; ++n) {
             const QString& value = entries[n].value;
             const bool before = value == values[n];
             generations.append(before ? 0 : value.section(u'g', 1, 1).section(u's', 0, 0).toInt());
             QVERIFY2(before || value == valueFor(n, run, generations.last()),
                      qPrintable(u"kill %1: %2 torn or older"_s.arg(run).arg(entries[n].key)));
-            QVERIFY(generations[n] <= generations[qMax(n - 1, 0)] &&
+            QVERIFY(generations[n] <= generations[std::max(n - 1, 0)] &&
                     generations[n] >= generations[0] - 1);
             values[n] = value;
-            calm.write(settings[n].first, settings[n].second, value);
+            calm.write(section(n), key(n), value);
         }
         QCOMPARE(contents(path), contents(calm.path()));
     }

@@ -14,6 +14,13 @@ namespace pelorin::testing {
 
 using namespace pelorin::postinstall;
 
+// The steps of CreateShortcuts in the fake's folders: the old shortcuts deleted, new ones saved.
+inline const QStringList ShortcutSteps{
+    QStringLiteral("delete C:\\Users\\taro\\Desktop\\ペロリン.lnk"),
+    QStringLiteral("delete C:\\Users\\taro\\Start Menu\\Programs\\ペロリン\\ペロリン.lnk"),
+    QStringLiteral("save C:\\Users\\taro\\Desktop\\ペロリン.lnk"),
+    QStringLiteral("save C:\\Users\\taro\\Start Menu\\Programs\\ペロリン\\ペロリン.lnk")};
+
 class FakePlatform final : public Platform, public EventPump {
 public:
     // What the fake answers.
@@ -30,8 +37,6 @@ public:
     std::function<void(const QString&)> onLog;
     std::map<std::wstring, ShortcutProperties> shortcuts;
     int openKeys = 0;
-    int running = 0;
-    int mostRunningAtOnce = 0;
 
     const PathRules& pathRules() const override { return WindowsPathRules; }
     VersionRecord versionRecord() override { return version ? *version : throw PlatformError(); }
@@ -53,7 +58,6 @@ public:
         write(QStringLiteral("start %1 [%2]").arg(line).arg(int(style)));
         if (command.program == unstartable)
             return nullptr;
-        mostRunningAtOnce = std::max(mostRunningAtOnce, ++running);
         return std::make_unique<Program>(*this, line);
     }
 
@@ -83,10 +87,8 @@ private:
     struct Program final : StartedProgram {
         Program(FakePlatform& platform, QString line) : platform(platform), line(std::move(line)) {}
         bool hasEnded() override {
-            if (--polls == 0) {
-                --platform.running;
+            if (--polls == 0)
                 platform.write(QStringLiteral("ended %1").arg(line));
-            }
             return polls <= 0;
         }
         FakePlatform& platform;
