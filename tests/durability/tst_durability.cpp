@@ -23,7 +23,7 @@ namespace {
 
 // The settings written, grouped by section so that a file written from scratch in this order
 // holds them in this order.
-constexpr int Settings = 19;
+constexpr int SettingCount = 19;
 QString section(int n) {
     return n < 8 ? u"Server"_s : n < 13 ? u"Mac"_s : u"録画サーバー"_s;
 }
@@ -57,7 +57,7 @@ int writerMain(const QStringList& args) {
         say(u"ready"_s);
         const QDeadlineTimer giveUp(GiveUpMs);
         for (int generation = 1; !giveUp.hasExpired(); ++generation) {
-            for (int n = 0; n < Settings; ++n) {
+            for (int n = 0; n < SettingCount; ++n) {
                 if (!WriteIni(section(n), key(n), valueFor(n, args.value(2).toInt(), generation)))
                     return 2;
             }
@@ -115,7 +115,7 @@ void TestDurability::killedWhileWriting() {
     const QString path = freshPath();
     const IniFile calm(m_dir.filePath(u"calm"_s));
     QStringList values;
-    for (int n = 0; n < Settings; ++n) {
+    for (int n = 0; n < SettingCount; ++n) {
         values.append(valueFor(n, 0, 0));
         QVERIFY(WriteIni(section(n), key(n), values[n]));
     }
@@ -129,9 +129,9 @@ void TestDurability::killedWhileWriting() {
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
 
         const QList<IniFile::Entry> entries = IniFile(path).entries();
-        QCOMPARE(entries.size(), Settings);
+        QCOMPARE(entries.size(), SettingCount);
         QList<int> generations;
-        for (int n = 0; n < Settings; ++n) {
+        for (int n = 0; n < SettingCount; ++n) {
             const QString& value = entries[n].value;
             const bool before = value == values[n];
             generations.append(before ? 0 : value.section(u'g', 1, 1).section(u's', 0, 0).toInt());
