@@ -83,12 +83,12 @@ void TestPrimelet::sequence() {
 
 void TestPrimelet::splashKeys_data() {
     QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("closes");
-    QTest::newRow("Shift") << int(Qt::Key_Shift) << false;
-    QTest::newRow("Meta") << int(Qt::Key_Meta) << false;
-    QTest::newRow("AltGr") << int(Qt::Key_AltGr) << false;
-    QTest::newRow("CapsLock") << int(Qt::Key_CapsLock) << false;
-    QTest::newRow("A") << int(Qt::Key_A) << true;
+    const std::pair<const char*, int> keys[] = {
+        {"Shift", Qt::Key_Shift}, {"Control", Qt::Key_Control}, {"Alt", Qt::Key_Alt},
+        {"Meta", Qt::Key_Meta},   {"AltGr", Qt::Key_AltGr},     {"CapsLock", Qt::Key_CapsLock},
+        {"A", Qt::Key_A}};
+    for (const auto& [name, key] : keys)
+        QTest::newRow(name) << key;
 }
 
 // A bare modifier key leaves the splash open; any other key closes it.
@@ -98,7 +98,7 @@ void TestPrimelet::splashKeys() {
     splash.showNow();
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(&splash, &press);
-    QTEST(!splash.isVisible(), "closes");
+    QCOMPARE(splash.isVisible(), key != Qt::Key_A);
 }
 
 QTEST_MAIN(TestPrimelet)
