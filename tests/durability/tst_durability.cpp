@@ -179,12 +179,10 @@ void TestDurability::lockLeftBehind() {
 }
 
 int main(int argc, char* argv[]) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
-    if (args.size() > 1 && QStringList{u"--write"_s, u"--keys"_s, u"--hold"_s}.contains(args[0]))
-        return writerMain(args);
     const QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() > 1 && args[0].startsWith(u"--"))
+        return writerMain(args);
     TestDurability test;
     return QTest::qExec(&test, argc, argv);
 }

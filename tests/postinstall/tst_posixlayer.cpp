@@ -1,7 +1,5 @@
-// The POSIX platform layer for real: launcher entries read back by a shell and
-// desktop-file-validate, real programs started and waited for, and the Primelet program itself
-// renewing the launchers in a temporary home folder and starting a tool that lives in a folder with
-// spaces.
+// The POSIX platform layer for real: launcher entries, real programs started and waited for, and
+// the Primelet program itself run in a temporary home folder.
 
 #include "common/timing.h"
 #include "postinstall/moduac.h"

@@ -27,17 +27,13 @@ private slots:
 
 void TestPrimelet::sequence_data() {
     QTest::addColumn<int>("major"); // of Windows NT x.1; 0: the version cannot be read
-    QTest::addColumn<int>(
-        "fault"); // 1: no regsvr32, 2: no tool, 3: the splash is clicked, 4: UAC on
+    QTest::addColumn<int>("fault"); // 1: no regsvr32, 2: no tool, 3: splash clicked, 4: UAC on
     QTest::addColumn<QStringList>("expected");
     const QString tool = u"start C:\\Program Files\\Pelorin\\Pelorin [1]"_s;
     QStringList registered;
-    for (const char* control : {"mswinsck", "mscomctl", "msinet"}) {
-        for (const char* option : {"/u /s", "/s"}) {
-            const QString line = u"regsvr32 %1 %2.ocx"_s.arg(QLatin1String(option), control);
-            registered << u"start %1 [2]"_s.arg(line) << u"ended %1"_s.arg(line);
-        }
-    }
+    for (const QString& control : {u"mswinsck"_s, u"mscomctl"_s, u"msinet"_s})
+        for (const QString& line : {u"regsvr32 /u /s "_s + control, u"regsvr32 /s "_s + control})
+            registered << u"start %1.ocx [2]"_s.arg(line) << u"ended %1.ocx"_s.arg(line);
     const QStringList renewed = testing::ShortcutSteps + QStringList{tool};
     // Each command only after the previous one has ended; the tool started whatever failed; a
     // click while the first command runs closes the splash, and the sequence goes on.

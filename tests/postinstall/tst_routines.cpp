@@ -114,23 +114,21 @@ void TestRoutines::windowsCommandLines() {
 }
 
 void TestRoutines::shortcuts_data() {
-    QTest::addColumn<int>("fault"); // 1: no Start-menu folder, 2: steps throw, 3: no desktop
+    QTest::addColumn<int>("fault"); // 1: every step throws, 2: the desktop folder is unknown
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<int>("made");
     const QStringList& all = pelorin::testing::ShortcutSteps;
     QTest::newRow("both") << 0 << all << 2;
-    QTest::newRow("no Start-menu folder") << 1 << all << 1;
-    QTest::newRow("every step fails") << 2 << all.mid(0, 2) << 0;
-    QTest::newRow("desktop unknown") << 3 << QStringList{all[1], all[3]} << 1;
+    QTest::newRow("every step fails") << 1 << all.mid(0, 2) << 0;
+    QTest::newRow("desktop unknown") << 2 << QStringList{all[1], all[3]} << 1;
 }
 
 // Old shortcuts deleted, then new ones made in the folders there are; failures are passed over.
 void TestRoutines::shortcuts() {
     QFETCH(int, fault);
     FakePlatform platform;
-    platform.startMenuFolderExists = fault != 1;
-    platform.shortcutStepsThrow = fault == 2;
-    if (fault == 3)
+    platform.shortcutStepsThrow = fault == 1;
+    if (fault == 2)
         platform.desktopFolder.clear();
     CreateShortcuts(platform, L"%ProgramFiles%\\Pelorin");
     QTEST(platform.log.filter(QRegularExpression(u"^(delete|save)"_s)), "steps");
