@@ -171,9 +171,9 @@ void TestDurability::lockLeftBehind() {
     QVERIFY(!QFileInfo::exists(lock));
 
     QFile empty(lock);
-    QVERIFY(empty.open(QIODevice::WriteOnly));
-    QVERIFY(empty.setFileTime(QDateTime::currentDateTime().addSecs(-5),
-                              QFileDevice::FileModificationTime));
+    QVERIFY(
+        empty.open(QIODevice::WriteOnly) &&
+        empty.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFile::FileModificationTime));
     empty.close();
     QCOMPARE(WriteIniChecked(u"S"_s, u"K"_s, u"newer"_s), IniFile::WriteResult::Written);
 }

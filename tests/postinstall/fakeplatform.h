@@ -66,8 +66,7 @@ public:
     }
     std::wstring expandEnvironmentStrings(const std::wstring& text) override {
         step("expand", text);
-        const std::wstring name = L"%ProgramFiles%";
-        return text.starts_with(name) ? L"C:\\Program Files" + text.substr(name.size()) : text;
+        return text.starts_with(L"%ProgramFiles%") ? L"C:\\Program Files" + text.substr(14) : text;
     }
     bool deleteFile(const std::wstring& path) override { return step("delete", path); }
     bool saveShortcut(const std::wstring& path, const ShortcutProperties& properties) override {
