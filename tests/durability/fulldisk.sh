@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # A write on a full disk fails and leaves the settings file as it was, byte for byte: with no page
 # left, one page (room for the lock file only), and fewer pages than the new file needs. The tmpfs
-# lives in a private mount namespace (needs root; "SKIPPED" without).
-# Usage: fulldisk.sh TST_DURABILITY (the test program, whose --keys mode does the write)
+# lives in a private mount namespace (needs root; "SKIPPED" without). Argument: tst_durability.
 set -u
 if [ "${2:-}" != --inside ]; then
     unshare -m true 2>/dev/null || { echo "SKIPPED: no private mount namespace here"; exit 0; }
