@@ -221,12 +221,11 @@ private Q_SLOTS:
             const tvsim::Simulator& sim = *sims.front();
             const QString wol =
                 QStringLiteral("%1,%2").arg(sim.wolPorts().at(0)).arg(sim.wolPorts().at(1));
-            for (QString* text : {&c.args, &c.out, &c.err}) {
-                *text = text->replace("%url", sim.url())
-                            .replace("%base", sim.url().chopped(3))
-                            .replace("%port", QString::number(sim.httpPort()))
-                            .replace("%wol", wol);
-            }
+            for (QString* text : {&c.args, &c.out, &c.err})
+                text->replace("%url", sim.url())
+                    .replace("%base", sim.url().chopped(3))
+                    .replace("%port", QString::number(sim.httpPort()))
+                    .replace("%wol", wol);
             c.file.replace("%port", QByteArray::number(sim.httpPort()));
             if (c.settings == Kept)
                 c.settings = "[Server]\r\nURL=" + sim.url().toUtf8() + "\r\nMac-1=" + Mac.toUtf8();

@@ -34,19 +34,17 @@ class PelorinctlProcessTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    // Starts pelorinctl (or tvsim) with "NAME=VALUE" words of `environment` added to ours.
-    void start(QProcess& process, const QStringList& args, const QString& environment = {},
-               const QString& program = "pelorinctl") {
+    // Starts pelorinctl with "NAME=VALUE" words of `environment` added to our environment.
+    void start(QProcess& process, const QStringList& args, const QString& environment = {}) {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.insert(QStringLiteral("PELORIN_TIME_SCALE"), QStringLiteral("0.02"));
         variables.remove(QStringLiteral("PELORIN_DEBUG"));
-        for (const QString& variable : environment.split(u' ', Qt::SkipEmptyParts))
+        for (const QString& variable :
+             ("LANGUAGE= LC_ALL= LC_MESSAGES= " + environment).split(u' '))
             variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         process.setProcessEnvironment(variables);
-        process.start(QCoreApplication::applicationDirPath() + u'/' + program,
-                      (program == "tvsim" ? QStringList()
-                                          : QStringList{"--settings", m_dir.filePath("s.ini")}) +
-                          args);
+        process.start(QCoreApplication::applicationDirPath() + "/pelorinctl",
+                      QStringList{"--settings", m_dir.filePath("s.ini")} + args);
     }
 
     // The standard error of a pelorinctl that ran to its end.
@@ -63,11 +61,10 @@ private Q_SLOTS:
     // user, no Japanese for anyone else. Qt's own messages (its debug output, asked for through
     // its logging rules) reach the user only with PELORIN_DEBUG set.
     void speaksTheUsersLanguage() {
-        const QString en = "LANGUAGE= LC_ALL= LC_MESSAGES= LANG=en_US.UTF-8";
+        const QString en = "LANG=en_US.UTF-8";
         const QString debug = en + " QT_LOGGING_RULES=*.debug=true";
         const QStringList status{"status", "http://127.0.0.1:1/tv"};
-        QCOMPARE(said(status, "LANGUAGE= LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8"),
-                 QStringLiteral("接続中...\nサーバー:OFF\n"));
+        QCOMPARE(said(status, "LANG=ja_JP.UTF-8"), QStringLiteral("接続中...\nサーバー:OFF\n"));
         QCOMPARE(said({"config", "set", "Server", "URL", "a\nb"}, en),
                  "pelorinctl: a value cannot contain line breaks\n");
         QCOMPARE(said(status, debug), "Connecting...\nServer: OFF\n");
@@ -131,17 +128,12 @@ private Q_SLOTS:
         QFETCH(int, signal);
         QFETCH(QString, format);
         QProcess tvsim;
-        const auto stop = qScopeGuard([&] {
-            tvsim.terminate(); // SIGTERM
-            tvsim.waitForFinished(LineMs);
-        });
-        start(tvsim, {"--wol-ports", "", "--quiet"}, {}, "tvsim");
+        tvsim.start(QCoreApplication::applicationDirPath() + "/tvsim",
+                    {"--wol-ports", "", "--quiet"});
         static const QRegularExpression ready(QStringLiteral("^tvsim: listening url=(\\S+) "));
         const QString url = ready.match(nextLine(tvsim)).captured(1);
         QVERIFY(!url.isEmpty());
-        QFile file(m_dir.filePath("s.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Server]\nURL=" + url.toUtf8()));
-        file.close();
+        QCOMPARE(said({"config", "set", "Server", "URL", url}), QString());
         QProcess watch;
         start(watch, {"watch", "--interval", "1", format.startsWith('{') ? "--json" : "--quiet"});
         // The time with its UTC offset.
@@ -162,33 +154,48 @@ private Q_SLOTS:
         QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
         QCOMPARE(watch.exitCode(), 0);
         QCOMPARE(watch.readAllStandardError(), QByteArray());
+        tvsim.terminate(); // SIGTERM, as a user would end it
+        QVERIFY(tvsim.waitForFinished(LineMs));
     }
 #endif
 
-    // The shells' completions and the manual page as installed read without a complaint.
+    // The completions and the manual page as installed read without a complaint, and the
+    // shells offer a section's keys, all and only those.
     void installedFilesRead_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("offered"); // sorted; nothing: not looked at
         const QString dir = CliSources + "/completions/";
-        QTest::newRow("bash") << "bash" << QStringList{"-n", dir + "pelorinctl.bash"};
-        QTest::newRow("fish") << "fish" << QStringList{"--no-execute", dir + "pelorinctl.fish"};
-        QTest::newRow("zsh") << "zsh" << QStringList{"-n", dir + "_pelorinctl"};
+        const QString keys = "Address Mac Mac-1 Mac-2 Mac-3 Mac-4 Mac-5 Password URL UserName";
+        const QString bash = "source $0; COMP_WORDS=(pelorinctl config get server '');"
+                             " COMP_CWORD=4; _pelorinctl; echo ${COMPREPLY[*]}";
+        const QString fish =
+            "source $argv[1]; complete -C 'pelorinctl config set server ' | cut -f1";
+        QTest::newRow("bash") << "bash" << QStringList{"-c", bash, dir + "pelorinctl.bash"} << keys;
+        QTest::newRow("fish") << "fish" << QStringList{"-c", fish, dir + "pelorinctl.fish"} << keys;
+        QTest::newRow("zsh") << "zsh" << QStringList{"-n", dir + "_pelorinctl"} << "";
         QTest::newRow("man") << "man"
-                             << QStringList{"--warnings", "-l", CliSources + "/pelorinctl.1"};
+                             << QStringList{"--warnings", "-l", CliSources + "/pelorinctl.1"} << "";
     }
 
     void installedFilesRead() {
         QFETCH(QString, program);
         QFETCH(QStringList, args);
+        QFETCH(QString, offered);
         if (QStandardPaths::findExecutable(program).isEmpty())
             QSKIP("not installed (scripts/install-deps.sh installs it)");
         QProcess process;
         process.setEnvironment(QProcess::systemEnvironment() << "MANWIDTH=80");
-        process.setStandardOutputFile(QProcess::nullDevice());
         process.start(program, args);
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.readAllStandardError(), QByteArray());
         QCOMPARE(process.exitCode(), 0);
+        QStringList words = QString(process.readAllStandardOutput())
+                                .split(u'\n')
+                                .join(u' ')
+                                .split(u' ', Qt::SkipEmptyParts);
+        words.sort();
+        QVERIFY(offered.isEmpty() || words.join(u' ') == offered);
     }
 };
 
