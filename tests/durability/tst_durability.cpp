@@ -39,19 +39,15 @@ QString valueFor(int setting, int run, int generation) {
 // Never outlives a test that died before it could kill it.
 constexpr int GiveUpMs = 30000;
 
-void say(const char* text) {
-    std::puts(text);
-    std::fflush(stdout);
-}
-
 // --write FILE RUN: says "ready", then rewrites every setting in turn, generation after
 //     generation, until killed.
 // --keys FILE TAG N: writes keys TAG-1 to TAG-N in section "Keys"; exits 2 if one fails.
 // --hold FILE: holds the file's write lock until killed; says "locked".
 int writerMain(const QStringList& args) {
     setSettingsFilePath(args[1]);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (args[0] == u"--write") {
-        say("ready");
+        std::puts("ready");
         const QDeadlineTimer giveUp(GiveUpMs);
         for (int generation = 1; !giveUp.hasExpired(); ++generation)
             for (int n = 0; n < SettingCount; ++n)
@@ -65,7 +61,7 @@ int writerMain(const QStringList& args) {
     } else if (args[0] == u"--hold") {
         QLockFile lock(args[1] + u".lock"_s);
         lock.tryLock(0);
-        say("locked");
+        std::puts("locked");
         QThread::msleep(GiveUpMs);
     }
     return 0;

@@ -26,7 +26,7 @@ private slots:
 };
 
 void TestPrimelet::sequence_data() {
-    QTest::addColumn<int>("major"); // of Windows NT x.1; 0: the version cannot be read
+    QTest::addColumn<int>("major"); // of Windows NT x.1
     QTest::addColumn<int>("fault"); // 1: no regsvr32, 2: no tool, 3: splash clicked, 4: UAC on
     QTest::addColumn<QStringList>("expected");
     const QString tool = u"start C:\\Program Files\\Pelorin\\Pelorin [1]"_s;
@@ -40,7 +40,6 @@ void TestPrimelet::sequence_data() {
     QTest::newRow("VISTA, UAC off") << 6 << 0 << (QStringList(registered) << tool);
     QTest::newRow("VISTA, UAC on") << 6 << 4 << QStringList{tool};
     QTest::newRow("XP") << 5 << 0 << renewed;
-    QTest::newRow("Failed") << 0 << 0 << renewed;
     QTest::newRow("no regsvr32") << 6 << 1 << QStringList{registered[0], tool};
     QTest::newRow("no tool") << 5 << 2 << renewed;
     QTest::newRow("splash clicked") << 6 << 3 << (QStringList(registered) << tool);
@@ -53,8 +52,6 @@ void TestPrimelet::sequence() {
     QApplication::setQuitOnLastWindowClosed(false);
     FakePlatform platform;
     platform.version = postinstall::VersionRecord{2, std::uint32_t(major), 1};
-    if (major == 0)
-        platform.version.reset();
     platform.enableLua = fault == 4;
     platform.unstartable = fault == 1   ? L"regsvr32"
                            : fault == 2 ? L"C:\\Program Files\\Pelorin\\Pelorin"
