@@ -82,7 +82,7 @@ struct Case {
     int exit;
     QString out;                // on standard output; empty: nothing there
     QString err;                // on standard error
-    QString sim = {};           // simulator flags, "on" for a plain one; its URL is then stored
+    QString sim = {};           // simulator flags, "on" for a plain one; its URL replaces Kept
     QByteArray settings = Kept; // "/": a folder in the file's place
     QByteArray file = {}; // in the settings file afterwards; empty: the file is left as it was
     QByteArray input = {};

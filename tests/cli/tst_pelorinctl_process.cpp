@@ -40,7 +40,7 @@ class PelorinctlProcessTest : public QObject {
         variables.insert(QStringLiteral("PELORIN_TIME_SCALE"), QStringLiteral("0.02"));
         variables.remove(QStringLiteral("PELORIN_DEBUG"));
         for (const QString& variable :
-             ("LANGUAGE= LC_ALL= LC_MESSAGES= " + environment).split(u' '))
+             ("LANGUAGE= LC_ALL= LC_MESSAGES= " + environment).split(u' ', Qt::SkipEmptyParts))
             variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         process.setProcessEnvironment(variables);
         process.start(QCoreApplication::applicationDirPath() + "/pelorinctl",
