@@ -1,6 +1,5 @@
-// The settings file under attack from other processes: a writer killed at random moments, two
-// writers at once, a lock left behind. The writers are this program, started again in a mode of
-// its own (see writerMain); fulldisk.sh uses one for a write on a full disk.
+// The settings file under attack from writer processes: this program started again in a mode of
+// its own (see writerMain), killed at random moments, two at once, or leaving a lock behind.
 #include "common/timing.h"
 #include "settings/inifile.h"
 #include "settings/settings.h"

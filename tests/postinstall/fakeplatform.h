@@ -23,7 +23,6 @@ inline const QStringList ShortcutSteps{
 
 class FakePlatform final : public Platform, public EventPump {
 public:
-    // What the fake answers.
     std::optional<VersionRecord> version = VersionRecord{2, 5, 1};
     std::optional<std::uint32_t> enableLua;
     int registryFault = 0; // 1: the key is missing, 2: the registry fails
@@ -31,7 +30,7 @@ public:
     std::wstring desktopFolder = L"C:\\Users\\taro\\Desktop";
     bool shortcutStepsThrow = false;
 
-    // What happened; onLog sees every log line.
+    // What happened; onLog sees every log line as it is written.
     QStringList log;
     std::function<void(const QString&)> onLog;
     std::map<std::wstring, ShortcutProperties> shortcuts;

@@ -1,5 +1,4 @@
-// The POSIX platform layer for real: launcher entries, real programs started and waited for, and
-// the Primelet program itself run in a temporary home folder.
+// The POSIX platform layer for real, and the Primelet program itself run in a temporary home.
 
 #include "postinstall/platform/posix.h"
 

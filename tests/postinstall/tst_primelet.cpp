@@ -27,7 +27,7 @@ private slots:
 
 void TestPrimelet::sequence_data() {
     QTest::addColumn<int>("major"); // of Windows NT x.1
-    QTest::addColumn<int>("fault"); // 1: no regsvr32, 2: no tool, 3: splash clicked, 4: UAC on
+    QTest::addColumn<int>("fault"); // 1: no regsvr32, 2: splash clicked, 3: UAC on
     QTest::addColumn<QStringList>("expected");
     const QString tool = u"start C:\\Program Files\\Pelorin\\Pelorin [1]"_s;
     QStringList registered;
@@ -38,11 +38,10 @@ void TestPrimelet::sequence_data() {
     // Each command only after the previous one has ended; the tool started whatever failed; a
     // click while the first command runs closes the splash, and the sequence goes on.
     QTest::newRow("VISTA, UAC off") << 6 << 0 << (QStringList(registered) << tool);
-    QTest::newRow("VISTA, UAC on") << 6 << 4 << QStringList{tool};
+    QTest::newRow("VISTA, UAC on") << 6 << 3 << QStringList{tool};
     QTest::newRow("XP") << 5 << 0 << renewed;
     QTest::newRow("no regsvr32") << 6 << 1 << QStringList{registered[0], tool};
-    QTest::newRow("no tool") << 5 << 2 << renewed;
-    QTest::newRow("splash clicked") << 6 << 3 << (QStringList(registered) << tool);
+    QTest::newRow("splash clicked") << 6 << 2 << (QStringList(registered) << tool);
 }
 
 void TestPrimelet::sequence() {
@@ -52,17 +51,15 @@ void TestPrimelet::sequence() {
     QApplication::setQuitOnLastWindowClosed(false);
     FakePlatform platform;
     platform.version = postinstall::VersionRecord{2, std::uint32_t(major), 1};
-    platform.enableLua = fault == 4;
-    platform.unstartable = fault == 1   ? L"regsvr32"
-                           : fault == 2 ? L"C:\\Program Files\\Pelorin\\Pelorin"
-                                        : L"";
+    platform.enableLua = fault == 3;
+    platform.unstartable = fault == 1 ? L"regsvr32" : L"";
     frmPrimelet form(platform, L"C:\\Program Files\\Pelorin");
     int startsWhileShown = 0;
     platform.onLog = [&](const QString& line) {
         if (!line.startsWith(u"start"_s) || !form.splash().isVisible())
             return;
         // Delivered only when the sequence lets events through: while it waits.
-        if (++startsWhileShown == 1 && fault == 3)
+        if (++startsWhileShown == 1 && fault == 2)
             QTimer::singleShot(0, &form.splash(), [&form] {
                 QTest::mouseClick(&form.splash(), Qt::LeftButton, {}, QPoint(20, 20));
             });
@@ -70,7 +67,7 @@ void TestPrimelet::sequence() {
     form.Form_Load();
 
     QTEST(platform.log.filter(QRegularExpression(u"^(start|ended|delete|save) "_s)), "expected");
-    QCOMPARE(startsWhileShown, fault == 3 ? 1 : platform.log.filter(u"start"_s).size());
+    QCOMPARE(startsWhileShown, fault == 2 ? 1 : platform.log.filter(u"start"_s).size());
     QVERIFY(!form.splash().isVisible() && !form.isVisible());
 }
 

@@ -48,10 +48,9 @@ void TestRoutines::versionTable() {
     QFETCH(QString, row);
     const QStringList v = row.section(u' ', 0, 0).split(u'.');
     FakePlatform platform;
-    if (v.size() < 3)
-        platform.version.reset();
-    else
-        platform.version = VersionRecord{v[0].toUInt(), v[1].toUInt(), v[2].toUInt()};
+    platform.version =
+        v.size() < 3 ? std::nullopt
+                     : std::optional(VersionRecord{v[0].toUInt(), v[1].toUInt(), v[2].toUInt()});
     QCOMPARE(QString::fromStdString(GetOSVersion(platform)), row.section(u' ', 1));
 }
 
