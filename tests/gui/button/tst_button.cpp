@@ -72,7 +72,6 @@ private slots:
         m_button = std::make_unique<frmDesign>(*this, *m_state);
         m_button->setMenuPopup([this](QMenu&, QPoint) { ++m_popups; });
     }
-    void cleanup() { m_button.reset(); }
 
     void placement_data() {
         QTest::addColumn<QString>("top");
