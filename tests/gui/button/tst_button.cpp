@@ -67,6 +67,7 @@ private slots:
     void init() {
         setSettingsFilePath(m_dir.filePath(u"setting-%1.ini"_s.arg(++m_fileNumber)));
         m_calls.clear();
+        m_duringCommand = [] {};
         m_popups = 0;
         m_state = std::make_unique<ServerState>();
         m_button = std::make_unique<frmDesign>(*this, *m_state);
