@@ -7,7 +7,7 @@ packages=(
     qt6-l10n-tools qt6-translations-l10n
     qt6-base-dev qt6-base-dev-tools qt6-httpserver-dev qt6-websockets-dev qt6-tools-dev qt6-svg-dev
     libgl-dev fonts-noto-cjk
-    xvfb xauth xdotool trayer dbus-daemon curl man-db python3 time zsh fish
+    xvfb xauth xdotool trayer dbus-daemon curl man-db python3 shfmt time zsh fish
     desktop-file-utils g++-mingw-w64-x86-64 wine wine64
     lintian appstream fakeroot
     clang libclang-rt-14-dev libxcb1-dev
