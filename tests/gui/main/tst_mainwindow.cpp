@@ -4,17 +4,14 @@
 
 #include "about/help.h"
 #include "button/frmdesign.h"
-#include "common/ui/formstyle.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QStyleFactory>
 #include <QTest>
 
 using namespace pelorin;
@@ -26,11 +23,6 @@ const QString UrlPrompt = QStringLiteral("TVサーバーのURLを指定してく
 const QString Failed = QStringLiteral("接続できませんでした");
 
 enum Setup { FirstStart, Cancelled, Unusable, ServerOff, AddressOnly, WrongUrl, Refused, Several };
-
-QByteArray settingsFile() {
-    QFile file(settingsFilePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -41,7 +33,6 @@ private Q_SLOTS:
     void secondInstanceRefused();
     void positionRestoredAndSaved();
     void menus();
-    void formStyleDrawsAsFusion();
     void lampBlinksAndSettles();
 };
 
@@ -49,29 +40,26 @@ void MainWindowTest::startUp_data() {
     QTest::addColumn<int>("setup");
     QTest::addColumn<QString>("show"); // Form/Show
     QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<int>("dialogs");
+    QTest::addColumn<QString>("status"); // empty: the program ends
     const QString none;
-    QTest::newRow("first start") << int(FirstStart) << none << QStringList{UrlPrompt} << On << 1;
+    QTest::newRow("first start") << int(FirstStart) << none << QStringList{UrlPrompt} << On;
     QTest::newRow("first start cancelled")
-        << int(Cancelled) << none << QStringList{UrlPrompt, Failed} << QString() << 1;
+        << int(Cancelled) << none << QStringList{UrlPrompt, Failed} << none;
     QTest::newRow("settings file unusable")
-        << int(Unusable) << none << QStringList{QStringLiteral("設定ファイルを使えません")}
-        << QString() << 0;
-    QTest::newRow("server off") << int(ServerOff) << "button" << QStringList() << Off << 0;
-    QTest::newRow("floating button") << int(ServerOff) << "Button" << QStringList() << Off << 0;
+        << int(Unusable) << none << QStringList{QStringLiteral("設定ファイルを使えません")} << none;
+    QTest::newRow("server off") << int(ServerOff) << "button" << QStringList() << Off;
+    QTest::newRow("floating button") << int(ServerOff) << "Button" << QStringList() << Off;
     // The empty URL is probed, fails and reads as "OFF": no prompt.
-    QTest::newRow("address and MAC only")
-        << int(AddressOnly) << "Form" << QStringList() << Off << 0;
+    QTest::newRow("address and MAC only") << int(AddressOnly) << "Form" << QStringList() << Off;
     QTest::newRow("wrong URL corrected")
-        << int(WrongUrl) << none << QStringList{QStringLiteral("URLが間違っているようです。")} << On
-        << 1;
+        << int(WrongUrl) << none << QStringList{QStringLiteral("URLが間違っているようです。")}
+        << On;
     QTest::newRow("credentials refused")
         << int(Refused) << none << QStringList{QStringLiteral("認証に失敗しました。"), Failed}
-        << QString() << 1;
+        << none;
     QTest::newRow("several URLs") << int(Several) << none
                                   << QStringList{QStringLiteral("2件以上のURLが登録されています。")}
-                                  << On << 1;
+                                  << On;
 }
 
 void MainWindowTest::startUp() {
@@ -79,7 +67,6 @@ void MainWindowTest::startUp() {
     QFETCH(QString, show);
     QFETCH(QStringList, messages);
     QFETCH(QString, status);
-    QFETCH(int, dialogs);
     tvsim::Config config;
     config.startOn = setup != ServerOff;
     if (setup == Refused)
@@ -89,14 +76,14 @@ void MainWindowTest::startUp() {
         const QString url = s.server->url();
         if (setup == FirstStart || setup == Cancelled || setup == AddressOnly)
             WriteIni(ini::Server, ini::URL, QString());
+        if (setup == WrongUrl)
+            WriteIni(ini::Server, ini::URL, url + QStringLiteral("/missing"));
         if (setup == AddressOnly) {
             WriteIni(ini::Server, ini::Address, QStringLiteral("127.0.0.1"));
             WriteIni(ini::Server, ini::Mac, QStringLiteral("00-11-22-33-44-55"));
         }
         if (setup == Unusable) // a folder where the file should be
             QVERIFY(QFile::remove(settingsFilePath()) && QDir().mkdir(settingsFilePath()));
-        if (setup == WrongUrl)
-            WriteIni(ini::Server, ini::URL, url + QStringLiteral("/missing"));
         if (setup == Several) {
             WriteIni(ini::Server, ini::URL, QStringLiteral("http://127.0.0.1:1/old"));
             WriteIni(ini::Server, ini::listKey(57), url);
@@ -112,7 +99,7 @@ void MainWindowTest::startUp() {
     const bool loaded = !status.isEmpty();
     QCOMPARE(scene.loaded, loaded);
     QCOMPARE(scene.harness.programEnds, loaded ? 0 : 1);
-    QCOMPARE(scene.harness.dialogsOpened.size(), dialogs);
+    QCOMPARE(scene.harness.dialogsOpened.size(), messages.isEmpty() || setup == Unusable ? 0 : 1);
     QCOMPARE(window.periodicTimer().isActive(), loaded);
     if (!loaded)
         return;
@@ -125,10 +112,8 @@ void MainWindowTest::startUp() {
     QVERIFY(scene.server->datagrams().isEmpty()); // selecting at start-up sends no command
     if (setup == Several) // one probe and the MAC page: the dialog's OK ran no Init of its own
         QCOMPARE(scene.server->requests().size(), 2);
-    if (setup == FirstStart) {
-        QCOMPARE(ReadIni(ini::Server, ini::listKey(1)), scene.server->url());
+    if (setup == FirstStart)
         QCOMPARE(ReadIni(ini::Server, ini::macKey(1)), QStringLiteral("00:11:22:33:44:55"));
-    }
     if (status == On)
         QCOMPARE(ReadIni(ini::Server, ini::URL), scene.server->url());
 
@@ -139,19 +124,14 @@ void MainWindowTest::startUp() {
     window.MLocation_Click();
     QVERIFY(!scene.server->requests().isEmpty());
     QCOMPARE(window.statusText(), On);
-    QVERIFY(window.periodicTimer().isActive());
 }
 
 void MainWindowTest::secondInstanceRefused() {
     Scene first;
-    const QByteArray before = settingsFile();
     frmMain second;
     QVERIFY(!second.Form_Load());
-    QTest::qWait(20); // time for a request the second one should not have sent
     QCOMPARE(first.harness.messages, QStringList{QStringLiteral("既に起動しています。")});
     QCOMPARE(first.harness.programEnds, 1);
-    QCOMPARE(settingsFile(), before);
-    QCOMPARE(first.server->requests().size(), 2); // the first one's status and MAC pages
     QVERIFY(first.window->periodicTimer().isActive());
 
     // The lock is in the user's own runtime folder, where no other user can take its name first.
@@ -165,9 +145,7 @@ void MainWindowTest::secondInstanceRefused() {
 }
 
 void MainWindowTest::positionRestoredAndSaved() {
-    tvsim::Config config;
-    config.startOn = false;
-    Scene scene(config, [](Scene&) {
+    Scene scene({}, [](Scene&) {
         WriteIni(ini::Pos, QStringLiteral("Main_Top"), QStringLiteral("1500"));
         WriteIni(ini::Pos, QStringLiteral("Main_Left"), QStringLiteral("0"));
     });
@@ -180,9 +158,7 @@ void MainWindowTest::positionRestoredAndSaved() {
 }
 
 void MainWindowTest::menus() {
-    tvsim::Config config;
-    config.startOn = false;
-    Scene scene(config, {}, false);
+    Scene scene({}, {}, false);
     frmMain& window = *scene.window;
     QVERIFY(!window.option1()->isEnabled() && !window.option2()->isEnabled()); // until a state
     QStringList captions;
@@ -196,10 +172,8 @@ void MainWindowTest::menus() {
                           "目次とキーワード(&C)", "-", "バージョン情報(&A)"}));
     QVERIFY(window.Form_Load());
 
+    // Shown, then no program to show it: only then a message, naming the manual's file.
     window.MHelp1_Click();
-    QCOMPARE(scene.harness.openedUrls.size(), 1);
-    QVERIFY(scene.harness.openedUrls.first().endsWith(QStringLiteral("index.html")));
-    // No program to show it: the message names the manual's file.
     ui::setUrlOpener([](const QString&) { return false; });
     window.MHelp1_Click();
     QCOMPARE(scene.harness.messages, QStringList{QStringLiteral("ヘルプを開けませんでした。\r\n") +
@@ -213,24 +187,6 @@ void MainWindowTest::menus() {
     QCOMPARE(aboutBoxes, 1);
 }
 
-// The program's style reads some stock pictures itself; what it draws with them must not differ
-// by a pixel from what the Fusion style draws.
-void MainWindowTest::formStyleDrawsAsFusion() {
-    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
-    ui::FormStyle form;
-    const auto arrow = [](const QStyle& style) {
-        return style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(16).toImage();
-    };
-    QCOMPARE(arrow(form), arrow(*fusion));
-    // A frame with a caption is drawn the classic way on purpose; one without is Fusion's.
-    QGroupBox box;
-    box.resize(121, 49);
-    box.setStyle(fusion.get());
-    const QImage expected = box.grab().toImage();
-    box.setStyle(&form);
-    QCOMPARE(box.grab().toImage(), expected);
-}
-
 void MainWindowTest::lampBlinksAndSettles() {
     GuiHarness harness(1.0); // real 800 ms blink steps are checked against the timer's interval
     frmMain window;
@@ -239,7 +195,6 @@ void MainWindowTest::lampBlinksAndSettles() {
         QAccessible::queryAccessibleInterface(window.findChild<QLineEdit*>("txtLamp"));
     QCOMPARE(lamp->role(), QAccessible::StaticText); // no text box to type into
     window.Lamp_ON();
-    QCOMPARE(lamp->text(QAccessible::Description), QStringLiteral("ON"));
     window.Lamp_BLINK();
     QCOMPARE(lamp->text(QAccessible::Description), QStringLiteral("確認中"));
     QCOMPARE(window.floatingButton()->pointer(), KeyPointer::Hourglass);
@@ -250,9 +205,8 @@ void MainWindowTest::lampBlinksAndSettles() {
     QCOMPARE(window.lampColour(), frmMain::Red);
     QCOMPARE(window.floatingButton()->face(), KeyFace::OffRaised);
     window.Lamp_OFF();
-    QVERIFY(!window.lampTimer().isActive());
+    QVERIFY(!window.lampTimer().isActive() && window.option2()->isChecked());
     QCOMPARE(window.lampColour(), frmMain::White);
-    QVERIFY(window.option2()->isChecked());
     QCOMPARE(window.floatingButton()->pointer(), KeyPointer::Default);
     window.Lamp_BLINK();
     window.timLamp_Timer();
