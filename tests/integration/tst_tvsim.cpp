@@ -1,5 +1,6 @@
-// The TV server simulator seen from a real HTTP client and real datagrams on loopback. Its pages,
-// faults, hibernation and encoding are what the server-link and power tests run against.
+// The simulator the other tests run against, seen from a real HTTP client and real datagrams:
+// what they do not show is its exact challenge, the port kept over a sleep, and which packets
+// wake it.
 #include "simulator.h"
 
 #include <QNetworkAccessManager>
@@ -20,18 +21,13 @@ class TestTvSim : public QObject {
     QByteArray get(const QString& url) {
         m_client.clearConnectionCache();
         m_client.setProxy(QNetworkProxy::NoProxy);
-        QNetworkRequest request{QUrl(url)};
-        request.setTransferTimeout(2000);
-        const std::unique_ptr<QNetworkReply> reply(m_client.get(request));
-        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
-        finished.wait(4000);
+        const std::unique_ptr<QNetworkReply> reply(m_client.get(QNetworkRequest(QUrl(url))));
+        QSignalSpy(reply.get(), &QNetworkReply::finished).wait(4000);
         return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toByteArray() + ' ' +
                reply->rawHeader("WWW-Authenticate") + reply->readAll();
     }
 
 private Q_SLOTS:
-    // What the other tests do not show: the exact challenge, the port kept over a sleep, and
-    // which packets wake it.
     void challengeAndWake() {
         tvsim::Config config;
         config.macs = {u"00:11:22:33:44:55"_s, u"66-77-88-99-aa-bb"_s};
@@ -53,13 +49,12 @@ private Q_SLOTS:
         const QByteArray packet =
             QByteArray(6, '\xff') + QByteArray::fromHex("66778899aabb").repeated(16);
         QUdpSocket sender;
-        sender.writeDatagram(packet.chopped(1), QHostAddress::LocalHost, sim.wolPorts().at(0));
-        sender.writeDatagram(packet.chopped(1) + '\xbc', QHostAddress::LocalHost,
-                             sim.wolPorts().at(1));
+        for (const QByteArray& bytes : {packet.chopped(1), packet.chopped(1) + '\xbc'})
+            sender.writeDatagram(bytes, QHostAddress::LocalHost, sim.wolPorts().at(1));
         QTRY_COMPARE(received.size(), 2);
         QTest::qWait(50);
         QVERIFY(!sim.isOn());
-        sender.writeDatagram(packet + "pass42", QHostAddress::LocalHost, sim.wolPorts().at(1));
+        sender.writeDatagram(packet + "pass42", QHostAddress::LocalHost, sim.wolPorts().at(0));
         QTRY_VERIFY(sim.isOn());
         QCOMPARE(sim.httpPort(), port);
         QVERIFY(get(sim.url()).contains("<title>Orrisvale</title>"));
