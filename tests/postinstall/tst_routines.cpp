@@ -12,130 +12,108 @@ using namespace Qt::StringLiterals;
 using pelorin::testing::FakePlatform;
 using namespace pelorin::postinstall;
 
-namespace {
-
-QString text(const std::wstring& value) {
-    return QString::fromStdWString(value);
-}
-
-} // namespace
-
 class TestRoutines : public QObject {
     Q_OBJECT
 
 private slots:
-    void versionTable_data();
-    void versionTable();
-    void uacSetting_data();
-    void uacSetting();
-    void registrationPollsUntilEnded();
-    void rootFolderTarget();
-    void windowsCommandLines_data();
-    void windowsCommandLines();
-    void shortcuts_data();
-    void shortcuts();
-};
-
-void TestRoutines::versionTable_data() {
-    QTest::addColumn<QString>("row"); // platform.major.minor name; none: the call fails
-    for (const char* row :
-         {"1.4.0 95", "1.4.10 98", "1.4.90 Me", "2.4.0 NT4", "2.5.0 2000", "2.5.1 XP", "2.5.2 2003",
-          "2.6.0 VISTA", "2.6.99 VISTA", "2.10.0", "1.4.1", "2.5.3", "1.6.0", "3.5.1", " Failed"})
-        QTest::newRow(row) << QString::fromLatin1(row);
-}
-
-void TestRoutines::versionTable() {
-    QFETCH(QString, row);
-    const QStringList v = row.section(u' ', 0, 0).split(u'.');
-    FakePlatform platform;
-    platform.version =
-        v.size() < 3 ? std::nullopt
-                     : std::optional(VersionRecord{v[0].toUInt(), v[1].toUInt(), v[2].toUInt()});
-    QCOMPARE(QString::fromStdString(GetOSVersion(platform)), row.section(u' ', 1));
-}
-
-void TestRoutines::uacSetting_data() {
-    QTest::addColumn<int>("value"); // -1: absent
-    QTest::addColumn<int>("fault"); // as FakePlatform::registryFault
-    QTest::newRow("1") << 1 << 0;
-    QTest::newRow("0") << 0 << 0;
-    QTest::newRow("2") << 2 << 0;
-    QTest::newRow("absent") << -1 << 0;
-    QTest::newRow("key missing") << 1 << 1;
-    QTest::newRow("registry error") << 1 << 2;
-}
-
-// On only for exactly 1; every key opened is closed, by its own handle, whatever happened.
-void TestRoutines::uacSetting() {
-    QFETCH(int, value);
-    QFETCH(int, fault);
-    FakePlatform platform;
-    if (value >= 0)
-        platform.enableLua = value;
-    platform.registryFault = fault;
-    QCOMPARE(modUAC::IsUACEnabled(platform), value == 1 && fault == 0);
-    QCOMPARE(platform.openKeys, 0);
-}
-
-// Started minimised, then polled every 5 ms with events processed, until it has ended.
-void TestRoutines::registrationPollsUntilEnded() {
-    FakePlatform platform;
-    modUAC::RegisterControls(platform, platform);
-    QCOMPARE(platform.log.mid(0, 9).join(u", "_s),
-             u"start regsvr32 /u /s mswinsck.ocx [2], events, events, pause 5, events, pause 5, "
-             u"ended regsvr32 /u /s mswinsck.ocx, events, start regsvr32 /s mswinsck.ocx [2]"_s);
-}
-
-// A shortcut in a root folder gets no second separator before the name.
-void TestRoutines::rootFolderTarget() {
-    QCOMPARE(text(shortcutTarget(L"C:\\", WindowsPathRules)), u"C:\\Pelorin.exe"_s);
-}
-
-void TestRoutines::windowsCommandLines_data() {
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("bare") << u"regsvr32"_s << u"/s"_s << u"regsvr32 /s"_s;
-    QTest::newRow("spaces") << u"C:\\A B\\x.exe"_s << u"a b"_s << u"\"C:\\A B\\x.exe\" \"a b\""_s;
-    QTest::newRow("empty argument") << u"x"_s << QString() << u"x \"\""_s;
-    QTest::newRow("quote") << u"x"_s << u"say \"hi\""_s << u"x \"say \\\"hi\\\"\""_s;
-    QTest::newRow("backslashes before quote") << u"x"_s << u"a\\\"b"_s << u"x \"a\\\\\\\"b\""_s;
-    QTest::newRow("trailing backslash") << u"x"_s << u"C:\\My Dir\\"_s << u"x \"C:\\My Dir\\\\\""_s;
-    QTest::newRow("inner backslashes") << u"x"_s << u"a\\b c"_s << u"x \"a\\b c\""_s;
-}
-
-void TestRoutines::windowsCommandLines() {
-    QFETCH(QString, program);
-    QFETCH(QString, argument);
-    QTEST(text(windowsCommandLine({program.toStdWString(), {argument.toStdWString()}})), "line");
-}
-
-void TestRoutines::shortcuts_data() {
-    QTest::addColumn<int>("fault"); // 1: every step throws, 2: the desktop folder is unknown
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<int>("made");
-    const QStringList& all = pelorin::testing::ShortcutSteps;
-    QTest::newRow("both") << 0 << all << 2;
-    QTest::newRow("every step fails") << 1 << all.mid(0, 2) << 0;
-    QTest::newRow("desktop unknown") << 2 << QStringList{all[1], all[3]} << 1;
-}
-
-// Old shortcuts deleted, then new ones made in the folders there are; failures are passed over.
-void TestRoutines::shortcuts() {
-    QFETCH(int, fault);
-    FakePlatform platform;
-    platform.shortcutStepsThrow = fault == 1;
-    if (fault == 2)
-        platform.desktopFolder.clear();
-    CreateShortcuts(platform, L"%ProgramFiles%\\Pelorin");
-    QTEST(platform.log.filter(QRegularExpression(u"^(delete|save)"_s)), "steps");
-    QTEST(int(platform.shortcuts.size()), "made");
-    for (const auto& [link, properties] : platform.shortcuts) {
-        QCOMPARE(text(properties.targetPath), u"C:\\Program Files\\Pelorin\\Pelorin.exe"_s);
-        QCOMPARE(text(properties.workingDirectory), u"C:\\Program Files\\Pelorin"_s);
-        QCOMPARE(properties.windowStyle, 4);
+    void versionTable_data() {
+        QTest::addColumn<QString>("row"); // platform.major.minor name; none: the call fails
+        for (const char* row : {"1.4.0 95", "1.4.10 98", "1.4.90 Me", "2.4.0 NT4", "2.5.0 2000",
+                                "2.5.1 XP", "2.5.2 2003", "2.6.0 VISTA", "2.6.99 VISTA", "2.10.0",
+                                "1.4.1", "2.5.3", "1.6.0", "3.5.1", " Failed"})
+            QTest::newRow(row) << QString::fromLatin1(row);
     }
-}
+
+    void versionTable() {
+        QFETCH(QString, row);
+        const QStringList v = row.section(u' ', 0, 0).split(u'.');
+        FakePlatform platform;
+        platform.version =
+            v.size() < 3
+                ? std::nullopt
+                : std::optional(VersionRecord{v[0].toUInt(), v[1].toUInt(), v[2].toUInt()});
+        QCOMPARE(QString::fromStdString(GetOSVersion(platform)), row.section(u' ', 1));
+    }
+
+    // On only for exactly 1; every key opened is closed, by its own handle, whatever happened.
+    void uacSetting_data() {
+        QTest::addColumn<int>("value"); // -1: absent
+        QTest::addColumn<int>("fault"); // as FakePlatform::registryFault
+        QTest::newRow("1") << 1 << 0;
+        QTest::newRow("0") << 0 << 0;
+        QTest::newRow("2") << 2 << 0;
+        QTest::newRow("absent") << -1 << 0;
+        QTest::newRow("key missing") << 1 << 1;
+        QTest::newRow("registry error") << 1 << 2;
+    }
+
+    void uacSetting() {
+        QFETCH(int, value);
+        QFETCH(int, fault);
+        FakePlatform platform;
+        platform.enableLua = value >= 0 ? std::optional<std::uint32_t>(value) : std::nullopt;
+        platform.registryFault = fault;
+        QCOMPARE(modUAC::IsUACEnabled(platform), value == 1 && fault == 0);
+        QCOMPARE(platform.openKeys, 0);
+    }
+
+    // Started minimised, then polled every 5 ms with events processed, until it has ended.
+    void registrationPollsUntilEnded() {
+        FakePlatform platform;
+        modUAC::RegisterControls(platform, platform);
+        QCOMPARE(
+            platform.log.mid(0, 9).join(u", "_s),
+            u"start regsvr32 /u /s mswinsck.ocx [2], events, events, pause 5, events, pause "
+            u"5, ended regsvr32 /u /s mswinsck.ocx, events, start regsvr32 /s mswinsck.ocx [2]"_s);
+    }
+
+    // Quoted as the C runtime splits a command line.
+    void windowsCommandLines_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("bare") << u"regsvr32"_s << u"/s"_s << u"regsvr32 /s"_s;
+        QTest::newRow("spaces") << u"A B"_s << u"a b"_s << u"\"A B\" \"a b\""_s;
+        QTest::newRow("empty argument") << u"x"_s << QString() << u"x \"\""_s;
+        QTest::newRow("quote") << u"x"_s << u"say \"hi\""_s << u"x \"say \\\"hi\\\"\""_s;
+        QTest::newRow("backslashes, quote") << u"x"_s << u"a\\\"b"_s << u"x \"a\\\\\\\"b\""_s;
+        QTest::newRow("trailing backslash") << u"x"_s << u"C:\\A B\\"_s << u"x \"C:\\A B\\\\\""_s;
+        QTest::newRow("inner backslashes") << u"x"_s << u"a\\b c"_s << u"x \"a\\b c\""_s;
+    }
+
+    void windowsCommandLines() {
+        QFETCH(QString, program);
+        QFETCH(QString, argument);
+        QTEST(QString::fromStdWString(
+                  windowsCommandLine({program.toStdWString(), {argument.toStdWString()}})),
+              "line");
+    }
+
+    // Old shortcuts deleted, then new ones made in the folders there are; failures passed over.
+    void shortcuts_data() {
+        QTest::addColumn<int>("fault"); // 1: every step throws, 2: the desktop folder is unknown
+        QTest::addColumn<QStringList>("steps");
+        const QStringList& all = pelorin::testing::ShortcutSteps;
+        QTest::newRow("both") << 0 << all;
+        QTest::newRow("every step fails") << 1 << all.mid(0, 2);
+        QTest::newRow("desktop unknown") << 2 << QStringList{all[1], all[3]};
+    }
+
+    void shortcuts() {
+        QFETCH(int, fault);
+        FakePlatform platform;
+        platform.shortcutStepsThrow = fault == 1;
+        if (fault == 2)
+            platform.desktopFolder.clear();
+        CreateShortcuts(platform, L"%ProgramFiles%\\Pelorin");
+        QTEST(platform.log.filter(QRegularExpression(u"^(delete|save)"_s)), "steps");
+        QCOMPARE(shortcutTarget(L"C:\\", WindowsPathRules), L"C:\\Pelorin.exe"); // no "\\\\"
+        for (const auto& [link, properties] : platform.shortcuts)
+            QVERIFY(properties.targetPath == L"C:\\Program Files\\Pelorin\\Pelorin.exe" &&
+                    properties.workingDirectory == L"C:\\Program Files\\Pelorin" &&
+                    properties.windowStyle == 4);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRoutines)
 #include "tst_routines.moc"
