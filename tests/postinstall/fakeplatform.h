@@ -54,9 +54,7 @@ public:
     std::unique_ptr<StartedProgram> start(const Command& command, WindowStyle style) override {
         const QString line = QString::fromStdWString(plainCommandLine(command));
         write(QStringLiteral("start %1 [%2]").arg(line).arg(int(style)));
-        if (command.program == unstartable)
-            return nullptr;
-        return std::make_unique<Program>(*this, line);
+        return command.program == unstartable ? nullptr : std::make_unique<Program>(*this, line);
     }
 
     std::wstring specialFolder(SpecialFolder folder) override {
@@ -79,21 +77,20 @@ public:
 private:
     // Ends at its third poll.
     struct Program final : StartedProgram {
-        Program(FakePlatform& platform, QString line) : platform(platform), line(std::move(line)) {}
+        Program(FakePlatform& platform, const QString& line) : platform(platform), line(line) {}
         bool hasEnded() override {
-            if (--polls == 0)
-                platform.write(QStringLiteral("ended %1").arg(line));
-            return polls <= 0;
+            return --polls == 0 ? platform.write("ended " + line) : polls < 0;
         }
         FakePlatform& platform;
         const QString line;
         int polls = 3;
     };
 
-    void write(const QString& line) {
+    bool write(const QString& line) { // true: a program's end is written last
         log << line;
         if (onLog)
             onLog(line);
+        return true;
     }
     // Logs a shortcut step, then fails it if asked to.
     bool step(const char* name, const std::wstring& path) {
