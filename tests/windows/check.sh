@@ -21,11 +21,8 @@ command -v "$compiler" >/dev/null || {
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# What a Windows build adds to the defines: the compiler brings its own (_WIN32, _WIN64,
-# __MINGW32__); these are the ones Qt's CMake package gives a MinGW target. The Qt headers are the
-# Linux build's: Qt's platform detection (Q_OS_WIN) follows the compiler, and the features its
-# qconfig headers switch on exist on Windows as well for all the program uses, so no shim is
-# needed.
+# The defines Qt's CMake package gives a MinGW target. The Linux Qt headers serve: Q_OS_WIN
+# follows the compiler, and what their qconfig switches on exists on Windows as well.
 printf '%s\n' -DUNICODE -D_UNICODE -DWIN32 -DWIN64 -D_WIN64 -D_ENABLE_EXTENDED_ALIGNED_STORAGE \
     -DMINGW_HAS_SECURE_API=1 >"$work/windows.rsp"
 
@@ -44,8 +41,7 @@ while read -r target file; do
 done <"$list" >"$work/jobs"
 echo "== $count files with $compiler -fsyntax-only"
 
-# A compiler for each CPU; each job leaves its output in OUT.log and, when the file compiled,
-# OUT.ok.
+# A compiler for each CPU; each job leaves OUT.log, and OUT.ok when the file compiled.
 export compiler work
 xargs -0 -n 3 -P "$(nproc)" sh -c '
     "$compiler" -std=c++20 -fsyntax-only -Wno-attributes "@$work/windows.rsp" "@$2" "$3" \
