@@ -1,8 +1,7 @@
 #pragma once
 
-// Shared set-up for tests that drive the real main window offscreen: a settings file in a
-// temporary folder, waits scaled down, and the seams answered by the test (messages are
-// recorded, modal dialogs are driven by a script, program end is recorded).
+// The real main window offscreen: a settings file in a temporary folder, waits scaled down, and
+// the seams answered by the test (messages and program ends counted, modal dialogs scripted).
 #include "common/timing.h"
 #include "common/ui/seams.h"
 #include "dialogs/frmsetting.h"
@@ -25,10 +24,9 @@ struct GuiHarness {
 
     QTemporaryDir dir;
     QStringList messages;
-    QStringList dialogsOpened; // class names, in order
-    std::deque<DialogAction> dialogScript;
+    int dialogs = 0;
+    std::deque<DialogAction> dialogScript; // past its end, dialogs are closed by their close box
     int programEnds = 0;
-    QStringList openedUrls;
 
     explicit GuiHarness(double timeScale = 0.01) {
         pelorin::timing::setScale(timeScale);
@@ -36,13 +34,9 @@ struct GuiHarness {
         pelorin::ui::setMessageHandler(
             [this](pelorin::MessageIcon, const QString& text) { messages.append(text); });
         pelorin::ui::setEndHandler([this] { ++programEnds; });
-        pelorin::ui::setUrlOpener([this](const QString& url) {
-            openedUrls.append(url);
-            return true;
-        });
-        // A dialog without a scripted answer is simply closed, as the window's close box would.
+        pelorin::ui::setUrlOpener([](const QString&) { return true; });
         pelorin::ui::setModalHandler([this](QDialog& dialog) {
-            dialogsOpened.append(QString::fromLatin1(dialog.metaObject()->className()));
+            ++dialogs;
             if (dialogScript.empty())
                 return void(dialog.close());
             const DialogAction action = dialogScript.front();
@@ -68,9 +62,9 @@ struct GuiHarness {
     }
 };
 
-// A window against the simulator, with the magic packet aimed at the simulator's own loopback
-// ports. `stored` writes further settings (or scripts dialogs) before the window is made; with
-// `load` false the test runs Form_Load itself.
+// A window against the simulator, the magic packet aimed at the simulator's own loopback ports.
+// `stored` writes further settings (or scripts dialogs) before the window is made; with `load`
+// false the test runs Form_Load itself.
 struct Scene {
     GuiHarness harness;
     std::unique_ptr<tvsim::Simulator> server;
@@ -80,8 +74,7 @@ struct Scene {
     explicit Scene(tvsim::Config config = {}, const std::function<void(Scene&)>& stored = {},
                    bool load = true, double timeScale = 0.01)
         : harness(timeScale) {
-        if (config.wolPorts.isEmpty())
-            config.wolPorts = {0, 0};
+        config.wolPorts = {0, 0};
         server = std::make_unique<tvsim::Simulator>(std::move(config));
         if (!server->start())
             qFatal("tvsim: %s", qPrintable(server->errorString()));
