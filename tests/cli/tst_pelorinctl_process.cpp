@@ -1,5 +1,5 @@
 // What only the real executables show, each a process of its own on 127.0.0.1: the language,
-// signals, the terminal's echo, `watch`; and the installed completions and manual page.
+// signals, the terminal's echo, `watch`; and the shell completions.
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
@@ -61,12 +61,9 @@ private Q_SLOTS:
     // user, no Japanese for anyone else. Qt's own messages (its debug output, asked for through
     // its logging rules) reach the user only with PELORIN_DEBUG set.
     void speaksTheUsersLanguage() {
-        const QString en = "LANG=en_US.UTF-8";
-        const QString debug = en + " QT_LOGGING_RULES=*.debug=true";
+        const QString debug = "LANG=en_US.UTF-8 QT_LOGGING_RULES=*.debug=true";
         const QStringList status{"status", "http://127.0.0.1:1/tv"};
         QCOMPARE(said(status, "LANG=ja_JP.UTF-8"), QStringLiteral("接続中...\nサーバー:OFF\n"));
-        QCOMPARE(said({"config", "set", "Server", "URL", "a\nb"}, en),
-                 "pelorinctl: a value cannot contain line breaks\n");
         QCOMPARE(said(status, debug), "Connecting...\nServer: OFF\n");
         QVERIFY(said(status, debug + " PELORIN_DEBUG=1").contains("qt."));
     }
@@ -132,7 +129,6 @@ private Q_SLOTS:
                     {"--wol-ports", "", "--quiet"});
         static const QRegularExpression ready(QStringLiteral("^tvsim: listening url=(\\S+) "));
         const QString url = ready.match(nextLine(tvsim)).captured(1);
-        QVERIFY(!url.isEmpty());
         QCOMPARE(said({"config", "set", "Server", "URL", url}), QString());
         QProcess watch;
         start(watch, {"watch", "--interval", "1", format.startsWith('{') ? "--json" : "--quiet"});
@@ -150,52 +146,42 @@ private Q_SLOTS:
         QCOMPARE(nextLine(watch, 400), QString());
 
         QCOMPARE(::kill(static_cast<pid_t>(watch.processId()), signal), 0);
-        QVERIFY(watch.waitForFinished(LineMs));
-        QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(watch.exitCode(), 0);
+        QVERIFY(watch.waitForFinished(LineMs) && watch.exitStatus() == QProcess::NormalExit &&
+                watch.exitCode() == 0);
         QCOMPARE(watch.readAllStandardError(), QByteArray());
         tvsim.terminate(); // SIGTERM, as a user would end it
         QVERIFY(tvsim.waitForFinished(LineMs));
     }
 #endif
 
-    // The completions and the manual page as installed read without a complaint, and the
-    // shells offer a section's keys, all and only those.
-    void installedFilesRead_data() {
-        QTest::addColumn<QString>("program");
+    // The completions read without a complaint, and the shells offer a section's keys, all and
+    // only those. (The package check has lintian read the manual page.)
+    void completions_data() {
+        QTest::addColumn<QString>("shell");
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("offered"); // sorted; nothing: not looked at
+        QTest::addColumn<QByteArray>("offered"); // sorted
         const QString dir = CliSources + "/completions/";
-        const QString keys = "Address Mac Mac-1 Mac-2 Mac-3 Mac-4 Mac-5 Password URL UserName";
+        const QByteArray keys = "Address Mac Mac-1 Mac-2 Mac-3 Mac-4 Mac-5 Password URL UserName\n";
         const QString bash = "source $0; COMP_WORDS=(pelorinctl config get server '');"
-                             " COMP_CWORD=4; _pelorinctl; echo ${COMPREPLY[*]}";
-        const QString fish =
-            "source $argv[1]; complete -C 'pelorinctl config set server ' | cut -f1";
+                             " COMP_CWORD=4; _pelorinctl; echo $(printf '%s\\n' "
+                             "\"${COMPREPLY[@]}\" | LC_ALL=C sort)";
+        const QString fish = "source $argv[1]; complete -C 'pelorinctl config set server ' | cut "
+                             "-f1 | string join ' '";
         QTest::newRow("bash") << "bash" << QStringList{"-c", bash, dir + "pelorinctl.bash"} << keys;
         QTest::newRow("fish") << "fish" << QStringList{"-c", fish, dir + "pelorinctl.fish"} << keys;
-        QTest::newRow("zsh") << "zsh" << QStringList{"-n", dir + "_pelorinctl"} << "";
-        QTest::newRow("man") << "man"
-                             << QStringList{"--warnings", "-l", CliSources + "/pelorinctl.1"} << "";
+        QTest::newRow("zsh") << "zsh" << QStringList{"-n", dir + "_pelorinctl"} << QByteArray();
     }
 
-    void installedFilesRead() {
-        QFETCH(QString, program);
+    void completions() {
+        QFETCH(QString, shell);
         QFETCH(QStringList, args);
-        QFETCH(QString, offered);
-        if (QStandardPaths::findExecutable(program).isEmpty())
+        QFETCH(QByteArray, offered);
+        if (QStandardPaths::findExecutable(shell).isEmpty())
             QSKIP("not installed (scripts/install-deps.sh installs it)");
         QProcess process;
-        process.setEnvironment(QProcess::systemEnvironment() << "MANWIDTH=80");
-        process.start(program, args);
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.readAllStandardError(), QByteArray());
-        QCOMPARE(process.exitCode(), 0);
-        QStringList words = QString(process.readAllStandardOutput())
-                                .split(u'\n')
-                                .join(u' ')
-                                .split(u' ', Qt::SkipEmptyParts);
-        words.sort();
-        QVERIFY(offered.isEmpty() || words.join(u' ') == offered);
+        process.start(shell, args);
+        QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+        QCOMPARE(process.readAllStandardError() + process.readAllStandardOutput(), offered);
     }
 };
 
