@@ -11,15 +11,18 @@
 using namespace Qt::StringLiterals;
 using namespace pelorin;
 
-// A click on the key with the lamp 1 (server on), 3 (off) or 0 (nothing shown yet).
-struct Click {
+// A press on the key with the lamp 1 (server on), 3 (off) or 0 (nothing shown yet), released
+// where it was (a click) or after dragging the key `offset` pixels.
+struct Press {
     int lamp = 0;
     bool blinking = false;
+    QPoint offset{};
     KeyFace pressed{}, released{};
     QString calls{}; // what the main window was asked to do
     KeyPointer pointer = KeyPointer::Default;
+    Qt::MouseButton button = Qt::LeftButton;
 };
-Q_DECLARE_METATYPE(Click)
+Q_DECLARE_METATYPE(Press)
 
 namespace {
 
@@ -97,17 +100,21 @@ private slots:
         QCOMPARE(m_button->pos(), expected);
     }
 
-    void click_data() {
-        QTest::addColumn<Click>("row");
+    void press_data() {
+        QTest::addColumn<Press>("row");
         using enum KeyFace;
-        QTest::newRow("running: switch off") << Click{1, false, OnPressed, OnRaised, u"off"_s};
-        QTest::newRow("stopped: switch on") << Click{3, false, OffPressed, OffRaised, u"on"_s};
-        QTest::newRow("state unknown") << Click{0, false, OnRaised, OnRaised};
+        QTest::newRow("running: switch off") << Press{1, false, {}, OnPressed, OnRaised, u"off"_s};
+        QTest::newRow("stopped: switch on") << Press{3, false, {}, OffPressed, OffRaised, u"on"_s};
+        QTest::newRow("state unknown") << Press{0, false, {}, OnRaised, OnRaised};
         QTest::newRow("command under way")
-            << Click{1, true, OnPressed, OnPressed, {}, KeyPointer::Hourglass};
+            << Press{1, true, {}, OnPressed, OnPressed, {}, KeyPointer::Hourglass};
+        QTest::newRow("drag diagonal") << Press{1, false, {6, 8}, OnPressed, OnRaised};
+        QTest::newRow("drag horizontal") << Press{3, false, {-7, 0}, OffPressed, OffRaised};
+        QTest::newRow("drag right button")
+            << Press{3, false, {5, -3}, OffRaised, OffRaised, {}, {}, Qt::RightButton};
     }
-    void click() {
-        QFETCH(Click, row);
+    void press() {
+        QFETCH(Press, row);
         showButton(row.lamp, row.blinking);
         QLabel* const picture = m_button->picture1();
         std::optional<KeyFace> faceDuringCommand;
@@ -117,50 +124,28 @@ private slots:
             sendMove(picture, QPoint(30, 25), Qt::LeftButton);
             sendMove(picture, QPoint(2, 3), Qt::NoButton);
         };
-        QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(16, 16));
+        const QPoint grip(10, 12);
+        QTest::mousePress(picture, row.button, {}, grip);
         QCOMPARE(m_button->face(), row.pressed);
         // The picture follows the face: set when the button shows, and at once while shown.
         QCOMPARE(picture->pixmap().toImage(), m_button->picture2(row.pressed).toImage());
-        QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(16, 16));
+        if (!row.offset.isNull()) {
+            sendMove(picture, grip + row.offset, row.button);
+            QCOMPARE(m_button->pointer(), KeyPointer::Grab);
+            sendMove(picture, grip, row.button); // the key moved along: over the grip again
+        }
+        QTest::mouseRelease(picture, row.button, {}, grip);
         QCOMPARE(m_calls.join(u','), row.calls);
         QCOMPARE(m_button->face(), row.released);
         if (!row.calls.isEmpty())
             QCOMPARE(faceDuringCommand, std::optional(row.released)); // raised before it runs
         QCOMPARE(m_button->pointer(), row.pointer);
-        QCOMPARE(m_popups, 0);
-        QVERIFY(ReadIni(ini::Pos, u"Button_Top"_s).isEmpty()); // nothing dragged
-    }
-
-    void drag_data() {
-        QTest::addColumn<Qt::MouseButton>("button");
-        QTest::addColumn<QPoint>("offset"); // pixels the pointer moves
-        QTest::addColumn<int>("lamp");
-        QTest::newRow("diagonal") << Qt::LeftButton << QPoint(6, 8) << 1;
-        QTest::newRow("horizontal") << Qt::LeftButton << QPoint(-7, 0) << 3;
-        QTest::newRow("right button") << Qt::RightButton << QPoint(5, -3) << 3;
-    }
-    void drag() {
-        QFETCH(Qt::MouseButton, button);
-        QFETCH(QPoint, offset);
-        QFETCH(int, lamp);
-        showButton(lamp);
-        const KeyFace face = m_button->face();
-        QLabel* const picture = m_button->picture1();
-        const QPoint grip(10, 12);
-        const QPoint moved = QPoint(100, 150) + offset; // from the main window's corner
-        QTest::mousePress(picture, button, {}, grip);
-        sendMove(picture, grip + offset, button);
-        QCOMPARE(m_button->pointer(), KeyPointer::Grab);
-        // The key moved with the window, so the pointer is over the grip again.
-        sendMove(picture, grip, button);
-        QTest::mouseRelease(picture, button, {}, grip);
-        QCOMPARE(m_button->pos(), moved);
-        QVERIFY(m_calls.isEmpty());
-        QCOMPARE(m_button->face(), face);
-        QCOMPARE(m_button->pointer(), KeyPointer::Default);
+        QCOMPARE(m_popups, row.button == Qt::RightButton ? 1 : 0);
+        const QPoint at = QPoint(100, 150) + row.offset; // from the main window's corner
+        QCOMPARE(m_button->pos(), at);
         QCOMPARE(ReadIni(ini::Pos, u"Button_Top"_s) + ReadIni(ini::Pos, u"Button_Left"_s),
-                 QString::number(moved.y() * 15) + QString::number(moved.x() * 15));
-        QCOMPARE(m_popups, button == Qt::RightButton ? 1 : 0);
+                 row.offset.isNull() ? QString()
+                                     : QString::number(at.y() * 15) + QString::number(at.x() * 15));
     }
 };
 

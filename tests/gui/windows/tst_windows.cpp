@@ -1,5 +1,5 @@
 // Every window as users get it from the program's own application set-up: exact titles, the
-// program icon, texts in the user's language that fit.
+// program icon, texts in the user's language that fit, on screen.
 #include "about/frmabout.h"
 #include "button/frmdesign.h"
 #include "common/language.h"
@@ -89,6 +89,9 @@ private slots:
         setSettingsFilePath(m_dir.filePath(u"setting.ini"_s));
         ui::setMessageHandler([](MessageIcon, const QString&) {});
         QVERIFY(WriteIni(ini::Server, ini::Password, u"secret"_s));
+        // Positions stored with another monitor or scale factor: the windows come back on screen.
+        for (const char* const key : {"Setting_Top", "Setting_Left", "Button_Top", "Button_Left"})
+            QVERIFY(WriteIni(ini::Pos, QString::fromLatin1(key), u"99000"_s));
     }
 
     void everyWindow_data() {
@@ -108,11 +111,14 @@ private slots:
         QFETCH(WindowFactory, make);
         QFETCH(QString, title);
         const std::unique_ptr<QWidget> window = make();
+        const QRect screen = QApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(window->geometry()));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QStringList found = misfits(*window);
         if (auto* const main = qobject_cast<frmMain*>(window.get())) {
             main->floatingButton()->Form_Load();
+            QVERIFY(screen.contains(main->floatingButton()->geometry()));
             found << misfits(*main->floatingButton());
         }
         QCOMPARE(found.join(u','), QString());
@@ -121,17 +127,6 @@ private slots:
         QVERIFY(!window->windowIcon().isNull());
         if (const auto* const setting = qobject_cast<frmSetting*>(window.get()))
             QCOMPARE(setting->Text2->displayText(), u"******"_s);
-    }
-
-    // Positions stored with another monitor or scale factor: the windows come back on screen.
-    void storedPositionOffEveryScreen() {
-        for (const char* const key : {"Setting_Top", "Setting_Left", "Button_Top", "Button_Left"})
-            QVERIFY(WriteIni(ini::Pos, QString::fromLatin1(key), u"99000"_s));
-        const QRect screen = QApplication::primaryScreen()->availableGeometry();
-        QVERIFY(screen.contains(loaded<frmSetting>(SettingDialogHooks{})->geometry()));
-        frmMain window;
-        window.floatingButton()->Form_Load();
-        QVERIFY(screen.contains(window.floatingButton()->geometry()));
     }
 };
 
