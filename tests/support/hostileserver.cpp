@@ -60,25 +60,23 @@ private:
 
     void answer(QTcpSocket* socket, const QByteArray& request) {
         const QByteArray authorized = authorization(request);
-        qsizetype count = 0;
-        {
-            const QMutexLocker lock(&m_owner.m_mutex);
-            m_owner.m_authorizations.append(authorized);
-            count = m_owner.m_authorizations.size();
-        }
-        const QByteArray challenge = "WWW-Authenticate: Basic realm=\"realm" +
-                                     QByteArray::number(m_act == Act::ShiftingRealm ? count : 0) +
-                                     "\"\r\n";
+        QMutexLocker lock(&m_owner.m_mutex);
+        m_owner.m_authorizations.append(authorized);
+        const QByteArray realm = QByteArray::number(m_owner.m_authorizations.size());
+        lock.unlock();
         switch (m_act) {
         case Act::RedirectTo:
             return void(
                 socket->write(fixedAnswer("302 Found", "Location: " + m_location + "\r\n", {})));
         case Act::DemandBasic:
         case Act::ShiftingRealm:
-            return void(
-                socket->write(m_act == Act::DemandBasic && !authorized.isEmpty()
-                                  ? fixedAnswer("200 OK", {}, TitlePage)
-                                  : fixedAnswer("401 Unauthorized", challenge, "HTTP 401.2")));
+            return void(socket->write(
+                m_act == Act::DemandBasic && !authorized.isEmpty()
+                    ? fixedAnswer("200 OK", {}, TitlePage)
+                    : fixedAnswer("401 Unauthorized",
+                                  "WWW-Authenticate: Basic realm=\"" +
+                                      (m_act == Act::ShiftingRealm ? realm : "tv") + "\"\r\n",
+                                  "HTTP 401.2")));
         case Act::EndlessChunked: // one-byte chunks: the most work for the client per byte sent
             return stream(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
                           QByteArray("1\r\nx\r\n").repeated(BlockBytes / 6));

@@ -1,8 +1,7 @@
 #pragma once
 
-// A scripted HTTP server on a loopback address that misbehaves the way attackers do. It runs in
-// a thread of its own, as a machine of its own would: its flood does not wait for the event loop
-// of the process under test, and a test can block waiting for a child process that talks to it.
+// A scripted HTTP server on a loopback address that misbehaves the way attackers do, in a thread
+// of its own: its flood does not wait for the test's event loop, nor for a child it waits on.
 
 #include <QAtomicInt>
 #include <QHostAddress>
