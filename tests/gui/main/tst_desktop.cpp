@@ -55,7 +55,6 @@ class DesktopTest : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
-    void companionsAfterTheFirstState();
     void oneNoticePerChange_data();
     void oneNoticePerChange();
     void trayFollowsLampAndDrivesServer();
@@ -92,16 +91,6 @@ void DesktopTest::initTestCase() {
 void DesktopTest::cleanupTestCase() {
     m_bus.terminate();
     m_bus.waitForFinished(5000);
-}
-
-// Neither the program icon nor the tray may delay the first state on the screen.
-void DesktopTest::companionsAfterTheFirstState() {
-    ui::setUpApplication(ui::SetUpTiming::Deferred);
-    DesktopScene scene;
-    QVERIFY(QApplication::windowIcon().isNull());
-    QCoreApplication::processEvents();
-    QVERIFY(!QApplication::windowIcon().isNull());
-    QVERIFY(!scene.window->trayLamp()); // the offscreen desktop has no system tray
 }
 
 void DesktopTest::oneNoticePerChange_data() {
@@ -141,11 +130,17 @@ void DesktopTest::oneNoticePerChange() {
                                     : QStringList{"ペロリン|pelorin|ペロリン|TVサーバー" + body});
 }
 
-// The tray's icon and menu follow the lamp and switch the real server, except while a selection
-// is suppressed; its click shows and hides whichever window Form/Show names.
+// Neither the program icon nor the tray may delay the first state on the screen. The tray's icon
+// and menu follow the lamp and switch the real server, except while a selection is suppressed;
+// its click shows and hides whichever window Form/Show names.
 void DesktopTest::trayFollowsLampAndDrivesServer() {
+    ui::setUpApplication(ui::SetUpTiming::Deferred);
     DesktopScene scene;
     frmMain& window = *scene.window;
+    QVERIFY(QApplication::windowIcon().isNull());
+    QCoreApplication::processEvents();
+    QVERIFY(!QApplication::windowIcon().isNull());
+    QVERIFY(!window.trayLamp()); // the offscreen desktop has no system tray
     TrayLamp tray(window, window.serverState());
     QCOMPARE(iconCentre(tray.icon()), frmMain::Green);
     tray.offAction()->trigger();

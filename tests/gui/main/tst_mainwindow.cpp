@@ -40,25 +40,19 @@ void MainWindowTest::startUp_data() {
     QTest::addColumn<QString>("show"); // Form/Show
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("status"); // empty: the program ends
-    const QString none;
-    QTest::newRow("first start") << int(FirstStart) << none << QStringList{UrlPrompt} << On;
-    QTest::newRow("first start cancelled")
-        << int(Cancelled) << none << QStringList{UrlPrompt, Failed} << none;
-    QTest::newRow("settings file unusable")
-        << int(Unusable) << none << QStringList{QStringLiteral("設定ファイルを使えません")} << none;
-    QTest::newRow("server off") << int(ServerOff) << "button" << QStringList() << Off;
-    QTest::newRow("floating button") << int(ServerOff) << "Button" << QStringList() << Off;
-    // The empty URL is probed, fails and reads as "OFF": no prompt.
-    QTest::newRow("address and MAC only") << int(AddressOnly) << "Form" << QStringList() << Off;
-    QTest::newRow("wrong URL corrected")
-        << int(WrongUrl) << none << QStringList{QStringLiteral("URLが間違っているようです。")}
-        << On;
-    QTest::newRow("credentials refused")
-        << int(Refused) << none << QStringList{QStringLiteral("認証に失敗しました。"), Failed}
-        << none;
-    QTest::newRow("several URLs") << int(Several) << none
-                                  << QStringList{QStringLiteral("2件以上のURLが登録されています。")}
-                                  << On;
+    const auto row = [](const char* name, Setup setup, const QStringList& messages,
+                        const QString& status, const char* show = "") {
+        QTest::newRow(name) << int(setup) << QString::fromLatin1(show) << messages << status;
+    };
+    row("first start", FirstStart, {UrlPrompt}, On);
+    row("first start cancelled", Cancelled, {UrlPrompt, Failed}, {});
+    row("settings file unusable", Unusable, {"設定ファイルを使えません"}, {});
+    row("server off", ServerOff, {}, Off, "button");
+    row("floating button", ServerOff, {}, Off, "Button");
+    row("address and MAC only", AddressOnly, {}, Off, "Form"); // the empty URL is probed: OFF
+    row("wrong URL corrected", WrongUrl, {"URLが間違っているようです。"}, On);
+    row("credentials refused", Refused, {"認証に失敗しました。", Failed}, {});
+    row("several URLs", Several, {"2件以上のURLが登録されています。"}, On);
 }
 
 void MainWindowTest::startUp() {

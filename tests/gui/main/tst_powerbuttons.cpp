@@ -15,17 +15,6 @@ using namespace pelorin;
 
 namespace {
 
-// Counts only what the buttons send, not start-up's own requests.
-struct ButtonScene : Scene {
-    explicit ButtonScene(tvsim::Config config = {}, bool mac = false)
-        : Scene(std::move(config), [mac](Scene&) {
-              if (mac)
-                  WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
-          }) {
-        server->clearRecords();
-    }
-};
-
 // Whether the screen shows both option buttons as they are: the window as shown, compared with
 // the same window painted afresh.
 bool optionsShownAsTheyAre(frmMain& window) {
@@ -78,7 +67,10 @@ void PowerButtonsTest::command() {
     config.startOn = !on;
     config.encoding = encoding;
     config.wakeDelayMs = 30;
-    ButtonScene scene(config, mac);
+    Scene scene(config, [mac](Scene&) {
+        if (mac)
+            WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
+    });
     frmMain& window = *scene.window;
     // The command runs inside the button's own click handling; while the details dialog is
     // open, the options on the screen show the selection as it is.
@@ -102,7 +94,7 @@ void PowerButtonsTest::command() {
 void PowerButtonsTest::otherOptionIgnoredWhileRunning() {
     tvsim::Config config;
     config.encoding = true; // OFF keeps probing for a while
-    ButtonScene scene(config);
+    Scene scene(config);
     bool clickedDuringCommand = false;
     QTimer::singleShot(timing::scaled(PowerCommands::ShortWaitMs) + 20, [&] {
         clickedDuringCommand = scene.window->powerCommands().isRunning();
@@ -111,13 +103,13 @@ void PowerButtonsTest::otherOptionIgnoredWhileRunning() {
     });
     scene.window->option2()->click();
     QVERIFY(clickedDuringCommand);
-    QCOMPARE(scene.server->datagrams().size(), 0); // no ON command inside the OFF command
+    QCOMPARE(scene.harness.dialogs, 0); // no ON command (with its details dialog) inside the OFF
 }
 
 // The key switches the real server by click, by assistive technology's press action and by
 // keyboard; Shift+F10 opens its menu.
 void PowerButtonsTest::floatingButton() {
-    ButtonScene scene;
+    Scene scene;
     frmDesign* const button = scene.window->floatingButton();
     QLabel* const key = button->picture1();
     button->show();
@@ -138,7 +130,7 @@ void PowerButtonsTest::floatingButton() {
 }
 
 void PowerButtonsTest::floatingButtonMenu() {
-    ButtonScene scene;
+    Scene scene;
     frmDesign* const button = scene.window->floatingButton();
     scene.window->MIcon_Click();
     QVERIFY(!scene.window->isVisible() && button->isVisible());
