@@ -14,16 +14,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
 using namespace pelorin;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString Mac = QStringLiteral("00-11-22-33-44-55");
 const QString LoopbackNetwork = QStringLiteral("127.0.0.0/29");
 
-// A simulator from words like tvsim's options: "off", "encoding", "login" (u, p), NAME=VALUE.
+// A simulator from words like tvsim's options: "off", "encoding", NAME=VALUE.
 std::unique_ptr<tvsim::Simulator> simulator(const QString& flags,
                                             const QHostAddress& address = QHostAddress::LocalHost,
                                             quint16 port = 0) {
@@ -36,8 +35,6 @@ std::unique_ptr<tvsim::Simulator> simulator(const QString& flags,
         const QString value = flag.section(u'=', 1);
         config.startOn = config.startOn && name != "off";
         config.encoding = config.encoding || name == "encoding";
-        config.userName = name == "login" ? "u" : config.userName;
-        config.password = name == "login" ? "p" : config.password;
         config.wakeDelayMs = name == "wake-delay" ? value.toInt() : config.wakeDelayMs;
         config.faultPage = name == "fault-page" ? value : config.faultPage;
         config.macs = name == "macs" ? value.split(u',') : config.macs;
@@ -185,9 +182,9 @@ const Case Cases[] = {
     // Found servers are listed in address order; one is stored as the settings dialog does.
     {"discover", Discover, 0, Servers, "", "lan", Lan},
     {"discover --save 2", Discover + " --save 2", 0, Servers, "", "lan", Lan,
-     "URL=http://127.0.0.3:%port/tv\r\nUserName=me\r\nMac-3=\r\nList-1=http://127.0.0.3:%port/"
-     "tv\r\n"
-     "Mac-1=66:77:88:99:AA:BB\r\nMac-2=00:11:22:33:44:66\r\nMac-4=\r\nMac-5=\r\n"},
+     "URL=http://127.0.0.3:%port/tv\r\nUserName=me\r\nMac-3=\r\n"
+     "List-1=http://127.0.0.3:%port/tv\r\nMac-1=66:77:88:99:AA:BB\r\nMac-2=00:11:22:33:44:66\r\n"
+     "Mac-4=\r\nMac-5=\r\n"},
     {"discover --save 4", Discover + " --save 4", 2, Servers, "only 3 servers", "lan", Lan},
     // Without a network only this machine's are suggested.
     {"discover no network", "discover", 2, LoopbackNetwork + "\n", ""},
@@ -218,8 +215,8 @@ private Q_SLOTS:
         QVERIFY(c.sim.isEmpty() || (!sims.empty() && sims.front() && sims.back()));
         if (!sims.empty()) { // "%url", "%base", "%port" and "%wol" as the simulator has them
             const tvsim::Simulator& sim = *sims.front();
-            const QString wol =
-                QStringLiteral("%1,%2").arg(sim.wolPorts().at(0)).arg(sim.wolPorts().at(1));
+            const QString wol = QString::number(sim.wolPorts().at(0)) + u',' +
+                                QString::number(sim.wolPorts().at(1));
             for (QString* text : {&c.args, &c.out, &c.err})
                 text->replace("%url", sim.url())
                     .replace("%base", sim.url().chopped(3))
@@ -256,10 +253,10 @@ private Q_SLOTS:
         QVERIFY2(c.file.isEmpty() ? stored == c.settings : stored.contains(c.file),
                  stored.constData());
         // English on standard error; no control character or password shown raw.
-        static const QRegularExpression control(
-            QStringLiteral("[\\x00-\\x09\\x0B-\\x1F\\x7F-\\x9F]"));
-        static const QRegularExpression nonAscii(QStringLiteral("[^\\x00-\\x7F]"));
-        QVERIFY2(!(out + err).contains(control) && !err.contains(nonAscii), qPrintable(out + err));
+        static const QRegularExpression control(u"[\\x00-\\x09\\x0B-\\x1F\\x7F-\\x9F]"_s);
+        QVERIFY2(!(out + err).contains(control) &&
+                     !err.contains(QRegularExpression(u"[^\\x00-\\x7F]"_s)),
+                 qPrintable(out + err));
         QVERIFY2(!(out + err).contains("s3cret") || c.out.contains("s3cret"), qPrintable(out));
         // Magic packets (three rounds unless --count says otherwise) to both of the simulator's
         // ports, with the SecureOn password last when there is one; none from other commands.
