@@ -58,10 +58,9 @@ QStringList misfits(QWidget& window) {
             (room > 0 && QFontMetrics(widget.font()).horizontalAdvance(shown) > room))
             found.append(text);
     };
-    check(window, window.windowTitle() + window.accessibleName() + window.toolTip());
-    for (QWidget* const widget : window.findChildren<QWidget*>()) {
-        check(*widget, widget->accessibleName() + widget->accessibleDescription());
-        check(*widget, widget->toolTip());
+    for (QWidget* const widget : window.findChildren<QWidget*>() + QList{&window}) {
+        check(*widget, widget->windowTitle() + widget->accessibleName() +
+                           widget->accessibleDescription() + widget->toolTip());
         const int room = widget->isHidden() ? 0 : widget->contentsRect().width();
         if (const auto* label = qobject_cast<QLabel*>(widget))
             check(*label, label->text(), label->wordWrap() ? 0 : room);
