@@ -1,5 +1,4 @@
-// pelorinctl's commands in this process against real settings files and simulators on loopback;
-// `discover` is told that this machine's only network is 127.0.0.0/29.
+// pelorinctl's commands in this process against real settings files and simulators on loopback.
 #include "cli/cli.h"
 #include "cli/pagescan.h"
 #include "common/language.h"
@@ -103,7 +102,7 @@ const Case Cases[] = {
     {"five groups MAC", "config set Server Mac 00-11-22-33-44", 2, "", "not a MAC"},
     {"ftp URL", "config set Server URL ftp://127.0.0.1/tv", 2, "", "not an http://"},
     {"line break", "config set Server URL a\nb", 2, "", "a value cannot contain line breaks\n"},
-    // A read gives back 1023 bytes at most; a longer value would come back cut.
+    // A read gives back 1023 bytes at most.
     {"password of 1026 bytes", "config set Server Password " + QString(342, u'あ'), 2, "",
      "1023 bytes"},
     {"--ports 0", Wake + "--ports 0", 2, "", "ports are numbers"},
@@ -144,7 +143,6 @@ const Case Cases[] = {
     {"separators only", "macs", 1, "", "no usable MAC address", "mac-body=|||"},
     // Refused at once, yet it is the time-out that says how long an answer was waited for.
     {"server stopped", "macs", 1, "", "from %url/GetMacAddr.asp within 0.1 s", "off"},
-    // What status, on and off print and the exit status they end with.
     {"on", "status", 0, "ON\n", "Server: ON", "on"},
     {"asleep", "status", 1, "OFF\n", "Server: OFF", "off"},
     {"no such page", "status %base/elsewhere", 3, "WrongURL\n", "Wrong URL", "on"},
@@ -163,13 +161,11 @@ const Case Cases[] = {
     {"off unanswered, asleep", "--json off", 0,
      R"("hibernate_request":"unanswered","outcome":"NoAnswer","server":"off","status":"OFF")", "",
      "off"},
-    // One vocabulary for every command's JSON: the same key for the same thing, "error" null
-    // when all went well, and the exit status.
+    // Every command's JSON: the same key for the same thing, "error" null when all went well.
     {"wake, JSON", "--json wake --to 127.0.0.1 --ports %wol", 0,
      R"({"datagrams":6,"destination":"127.0.0.1","error":null,"exit":0,)"
      R"("mac":"00-11-22-33-44-55","secure_on":false,"sent":true})",
      "", "on"},
-    // Half a second to answer at the test's time scale.
     {"discover, JSON", "--json discover 127.0.0.1/32 --port %port --timeout 50000", 0,
      R"({"error":null,"exit":0,"networks":["127.0.0.1/32"],"saved":null,"servers":[{)"
      R"("address":"127.0.0.1","macs":["00:11:22:33:44:55"],"url":"%url"}]})",
@@ -186,7 +182,7 @@ const Case Cases[] = {
      "List-1=http://127.0.0.3:%port/tv\r\nMac-1=66:77:88:99:AA:BB\r\nMac-2=00:11:22:33:44:66\r\n"
      "Mac-4=\r\nMac-5=\r\n"},
     {"discover --save 4", Discover + " --save 4", 2, Servers, "only 3 servers", "lan", Lan},
-    // Without a network only this machine's are suggested.
+    // Without a network only this machine's (here 127.0.0.0/29) are suggested.
     {"discover no network", "discover", 2, LoopbackNetwork + "\n", ""},
 };
 
@@ -232,11 +228,11 @@ private Q_SLOTS:
                                   : file.open(QIODevice::WriteOnly) && file.write(c.settings) >= 0);
         file.close();
         QString out, err;
-        QTextStream outStream(&out), errStream(&err);
         QBuffer input(&c.input);
         input.open(QIODevice::ReadOnly);
         const cli::RunInput system{&input, false,
                                    [] { return QList{*cli::parseIpv4Network(LoopbackNetwork)}; }};
+        QTextStream outStream(&out), errStream(&err);
         const int exit = cli::run(QStringList{"--settings", file.fileName()} + c.args.split(u' '),
                                   outStream, errStream, system);
         outStream.flush();
@@ -258,8 +254,7 @@ private Q_SLOTS:
                      !err.contains(QRegularExpression(u"[^\\x00-\\x7F]"_s)),
                  qPrintable(out + err));
         QVERIFY2(!(out + err).contains("s3cret") || c.out.contains("s3cret"), qPrintable(out));
-        // Magic packets (three rounds unless --count says otherwise) to both of the simulator's
-        // ports, with the SecureOn password last when there is one; none from other commands.
+        // Magic packets (three rounds unless --count says otherwise) to both ports, SecureOn last.
         if (sims.empty())
             return;
         const QString secureOn = c.args.section("--secureon ", 1).remove(u'-');

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int LineMs = 10000;
-const QString CliSources = QStringLiteral(PELORIN_CLI_SOURCE_DIR);
 
 // The next line a process prints on its read channel; empty when none came in time.
 QString nextLine(QProcess& process, int ms = LineMs) {
@@ -57,9 +56,8 @@ class PelorinctlProcessTest : public QObject {
 private Q_SLOTS:
     void init() { QFile::remove(m_dir.filePath("s.ini")); }
 
-    // One language per run, chosen by the locale: the window's own words exactly for a Japanese
-    // user, no Japanese for anyone else. Qt's own messages (its debug output, asked for through
-    // its logging rules) reach the user only with PELORIN_DEBUG set.
+    // The language chosen by the locale, the window's own words for a Japanese user; Qt's own
+    // debug messages reach the user only with PELORIN_DEBUG set.
     void speaksTheUsersLanguage() {
         const QString debug = "LANG=en_US.UTF-8 QT_LOGGING_RULES=*.debug=true";
         const QStringList status{"status", "http://127.0.0.1:1/tv"};
@@ -132,8 +130,7 @@ private Q_SLOTS:
         QCOMPARE(said({"config", "set", "Server", "URL", url}), QString());
         QProcess watch;
         start(watch, {"watch", "--interval", "1", format.startsWith('{') ? "--json" : "--quiet"});
-        // The time with its UTC offset.
-        static const QRegularExpression time(
+        static const QRegularExpression time( // with its UTC offset
             QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)"));
         const auto next = [&] { return nextLine(watch).replace(time, "T").replace(url, "U"); };
         const auto line = [&](const char* status, const char* server) {
@@ -160,7 +157,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shell");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QByteArray>("offered"); // sorted
-        const QString dir = CliSources + "/completions/";
+        const QString dir = PELORIN_CLI_SOURCE_DIR "/completions/";
         const QByteArray keys = "Address Mac Mac-1 Mac-2 Mac-3 Mac-4 Mac-5 Password URL UserName\n";
         const QString bash = "source $0; COMP_WORDS=(pelorinctl config get server '');"
                              " COMP_CWORD=4; _pelorinctl; echo $(printf '%s\\n' "

@@ -1,5 +1,4 @@
-// The settings file under attack from writer processes: this program started again in a mode of
-// its own (see writerMain), killed at random moments, two at once, or leaving a lock behind.
+// The settings file under attack from writers (this program in a mode of its own, see writerMain).
 #include "common/timing.h"
 #include "settings/inifile.h"
 #include "settings/settings.h"

@@ -39,12 +39,11 @@ private slots:
     void uacSetting_data() {
         QTest::addColumn<int>("value"); // -1: absent
         QTest::addColumn<int>("fault"); // as FakePlatform::registryFault
-        QTest::newRow("1") << 1 << 0;
-        QTest::newRow("0") << 0 << 0;
-        QTest::newRow("2") << 2 << 0;
-        QTest::newRow("absent") << -1 << 0;
-        QTest::newRow("key missing") << 1 << 1;
-        QTest::newRow("registry error") << 1 << 2;
+        const std::tuple<const char*, int, int> rows[] = {
+            {"1", 1, 0},       {"0", 0, 0},           {"2", 2, 0},
+            {"absent", -1, 0}, {"key missing", 1, 1}, {"registry error", 1, 2}};
+        for (const auto& [name, value, fault] : rows)
+            QTest::newRow(name) << value << fault;
     }
 
     void uacSetting() {
