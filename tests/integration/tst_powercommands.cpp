@@ -41,8 +41,6 @@ private Q_SLOTS:
         row("on, no mac", "asleep", {{}, {}}, End::NoUsableMac, 0, "", u"サーバー:OFF"_s, noMac);
         row("on, Mac too short", "asleep", {u"00-11-22-33-44"_s, mac}, End::NoUsableMac, 0, "",
             u"サーバー:OFF"_s, noMac);
-        row("on, Mac not hex", "asleep", {u"zz-11-22-33-44-55"_s, {}}, End::NoUsableMac, 0, "",
-            u"サーバー:OFF"_s, noMac);
         row("on, probe problem", "garbage", {mac, {}}, End::ProbeProblem, 1, "off",
             u"サーバー状態不明"_s);
         row("off hibernates", "locked", {{}, {}, u"pw"_s}, End::ServerOff, -1, "off",

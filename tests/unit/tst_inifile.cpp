@@ -48,7 +48,6 @@ private slots:
                             const QString& key, const QString& expected) {
             QTest::newRow(name) << file << section << key << expected;
         };
-        // Most rows only vary the value part of "[S]\nK=...".
         const auto value = [&](const char* name, const QByteArray& afterEq,
                                const QString& expected) {
             row(name, "[S]\nK=" + afterEq, "S", "K", expected);
