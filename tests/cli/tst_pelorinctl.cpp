@@ -172,8 +172,7 @@ const Case Cases[] = {
      "", "on"},
     {"mistake, JSON", "--json stauts", 2,
      R"({"error":"unknown command 'stauts'; did you mean 'status'?","exit":2})", ""},
-    {"SecureOn",
-     "wake " + Mac + " --to 127.0.0.1 --ports %wol --count 2 --secureon 0a-0B-fe-01-02-ff", 0,
+    {"SecureOn", Wake + "--ports %wol --count 2 --secureon 0a-0B-fe-01-02-ff", 0,
      "sent 4 magic packets for " + Mac + " to 127.0.0.1\n", "", "on"},
     // Found servers are listed in address order; one is stored as the settings dialog does.
     {"discover", Discover, 0, Servers, "", "lan", Lan},
