@@ -22,13 +22,6 @@ QByteArray fixedAnswer(const QByteArray& status, const QByteArray& headers,
            "\r\n\r\n" + body;
 }
 
-QByteArray authorization(const QByteArray& request) {
-    for (const QByteArray& line : request.split('\n'))
-        if (line.toLower().startsWith("authorization:"))
-            return line.mid(14).trimmed();
-    return {};
-}
-
 } // namespace
 
 class Server::Worker : public QObject {
@@ -59,10 +52,10 @@ private:
     }
 
     void answer(QTcpSocket* socket, const QByteArray& request) {
-        const QByteArray authorized = authorization(request);
+        const bool authorized = request.toLower().contains("\nauthorization:");
         QMutexLocker lock(&m_owner.m_mutex);
-        m_owner.m_authorizations.append(authorized);
-        const QByteArray realm = QByteArray::number(m_owner.m_authorizations.size());
+        m_owner.m_authorized += authorized ? 1 : 0;
+        const QByteArray realm = QByteArray::number(++m_owner.m_requests);
         lock.unlock();
         switch (m_act) {
         case Act::RedirectTo:
@@ -71,7 +64,7 @@ private:
         case Act::DemandBasic:
         case Act::ShiftingRealm:
             return void(socket->write(
-                m_act == Act::DemandBasic && !authorized.isEmpty()
+                m_act == Act::DemandBasic && authorized
                     ? fixedAnswer("200 OK", {}, TitlePage)
                     : fixedAnswer("401 Unauthorized",
                                   "WWW-Authenticate: Basic realm=\"" +
@@ -159,9 +152,9 @@ bool Server::listen(const QHostAddress& address) {
     return port != 0;
 }
 
-QList<QByteArray> Server::authorizations() const {
+int Server::requests(bool authorizedOnly) const {
     const QMutexLocker lock(&m_mutex);
-    return m_authorizations;
+    return authorizedOnly ? m_authorized : m_requests;
 }
 
 int Server::streamsClosed() const {

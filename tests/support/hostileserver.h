@@ -5,7 +5,6 @@
 
 #include <QAtomicInt>
 #include <QHostAddress>
-#include <QList>
 #include <QMutex>
 #include <QThread>
 
@@ -29,8 +28,8 @@ public:
 
     bool listen(const QHostAddress& address = QHostAddress::LocalHost);
     QString url() const { return m_url; } // "http://ADDRESS:PORT/tv"
-    // The Authorization header of each request in order, empty where none was sent.
-    QList<QByteArray> authorizations() const;
+    // Requests answered; with `authorizedOnly`, those that carried an Authorization header.
+    int requests(bool authorizedOnly = false) const;
     // Endless answers that ended because the client closed the connection or broke it.
     int streamsClosed() const;
 
@@ -40,7 +39,8 @@ private:
     Worker* m_worker; // lives in m_thread
     QString m_url;
     mutable QMutex m_mutex; // guards the two records below, written by the worker
-    QList<QByteArray> m_authorizations;
+    int m_requests = 0;
+    int m_authorized = 0;
     int m_streamsClosed = 0;
     QAtomicInt m_stop = 0; // ends a stream the client never closes
 };
