@@ -17,8 +17,7 @@
 using namespace Qt::StringLiterals;
 using namespace pelorin;
 
-// The settings dialog confirmed with Enter in the URL box (so the box never loses the focus), or
-// cancelled; the URL and the first list slot as stored afterwards.
+// The settings dialog confirmed with Enter in the URL box, or cancelled; what is stored then.
 struct Confirm {
     QString typed{}, url{}, firstSlot{};
     bool cancel = false;
