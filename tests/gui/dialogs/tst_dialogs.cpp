@@ -138,7 +138,6 @@ private slots:
     // The main window's Init shows the dialog again from inside its OK, with real modal loops.
     void nestedChoiceWithRealExec() {
         ui::setModalHandler({});
-        int inits = 0;
         const auto clickOk = [&](const QString& typed) {
             QTimer::singleShot(0, [&, typed] {
                 frmSetting* const dialog = loadedSettingDialog();
@@ -150,7 +149,7 @@ private slots:
         };
         SettingDialogHooks hooks;
         hooks.runInit = [&] {
-            if (++inits > 1)
+            if (m_events.size() > 1) // the second OK only stores
                 return;
             clickOk(u"http://nested"_s);
             openSettingDialog(hooks); // shown again while the first is still loaded
