@@ -1,5 +1,4 @@
 #include "about/frmabout.h"
-#include "about/help.h"
 #include "common/ui/seams.h"
 
 #include <QApplication>
@@ -44,13 +43,6 @@ private slots:
         QTest::keyClick(box, Qt::Key_Escape); // the box stayed up after the failure
         QVERIFY(!openAboutBox());
         QTRY_VERIFY(box.isNull());
-    }
-
-    // The manual the build put beside this test, in the user's language.
-    void help() {
-        const QString dir = QCoreApplication::applicationDirPath();
-        QCOMPARE(helpManualPath(), dir + u"/help/index.html"_s);
-        QCOMPARE(findHelpManual(dir, Language::English), dir + u"/help/index.en.html"_s);
     }
 };
 
