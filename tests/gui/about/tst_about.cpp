@@ -23,8 +23,7 @@ private slots:
         ui::setMessageHandler([this](MessageIcon, const QString& text) { m_opened << text; });
     }
 
-    // Click, and Enter and Space once Tab reached it from OK, open the page; without a browser
-    // the user is told which page; Esc closes and destroys the box.
+    // Click, Tab from OK then Enter or Space open the page, or say which failed; Esc closes.
     void linkThenEsc() {
         showAboutBox();
         QPointer<frmAbout> box = openAboutBox();

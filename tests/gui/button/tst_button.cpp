@@ -11,8 +11,7 @@
 using namespace Qt::StringLiterals;
 using namespace pelorin;
 
-// A press on the key with the lamp 1 (server on), 3 (off) or 0 (nothing shown yet), released
-// where it was (a click) or after dragging the key `offset` pixels.
+// A press on the key (lamp 1: on, 3: off, 0: unknown), released in place or `offset` pixels away.
 struct Press {
     int lamp = 0;
     bool blinking = false;

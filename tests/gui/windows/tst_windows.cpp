@@ -36,7 +36,6 @@ template <typename Dialog, typename... Args> std::unique_ptr<Dialog> loaded(Args
     return dialog;
 }
 
-// The room a button's text has inside the button.
 int textRoom(const QAbstractButton& button) {
     const QStyle* const style = button.style();
     if (qobject_cast<const QRadioButton*>(&button))
@@ -46,8 +45,7 @@ int textRoom(const QAbstractButton& button) {
            2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
 }
 
-// Texts a user can see or hear that are wrong for them: Japanese in an English run, wider than
-// their box.
+// Texts a user sees or hears that are wrong: Japanese in an English run, or wider than their box.
 QStringList misfits(QWidget& window) {
     static const QRegularExpression japanese(u"[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}]"_s);
     const bool english = userLanguage() == Language::English;
