@@ -41,7 +41,6 @@ private Q_SLOTS:
     void command();
     void otherOptionIgnoredWhileRunning();
     void floatingButton();
-    void floatingButtonMenu();
 };
 
 void PowerButtonsTest::command_data() {
@@ -107,7 +106,7 @@ void PowerButtonsTest::otherOptionIgnoredWhileRunning() {
 }
 
 // The key switches the real server by click, by assistive technology's press action and by
-// keyboard; Shift+F10 opens its menu.
+// keyboard; Shift+F10 opens its menu, whose items switch between it and the window or end.
 void PowerButtonsTest::floatingButton() {
     Scene scene;
     frmDesign* const button = scene.window->floatingButton();
@@ -127,18 +126,13 @@ void PowerButtonsTest::floatingButton() {
     button->setMenuPopup([&menus](QMenu&, QPoint) { ++menus; });
     QTest::keyClick(key, Qt::Key_F10, Qt::ShiftModifier);
     QCOMPARE(menus, 1);
-}
 
-void PowerButtonsTest::floatingButtonMenu() {
-    Scene scene;
-    frmDesign* const button = scene.window->floatingButton();
     scene.window->MIcon_Click();
     QVERIFY(!scene.window->isVisible() && button->isVisible());
     QCOMPARE(ReadIni(ini::Form, ini::Show), QStringLiteral("Button"));
     button->formAction()->trigger();
     QVERIFY(scene.window->isVisible() && !button->isVisible());
     QCOMPARE(ReadIni(ini::Form, ini::Show), QStringLiteral("Form"));
-
     scene.window->move(30, 40);
     scene.window->MIcon_Click();
     button->endAction()->trigger();
