@@ -13,18 +13,13 @@ using namespace pelorin;
 class TestAbout : public QObject {
     Q_OBJECT
 
-    QStringList m_opened; // pages and manuals opened, messages shown
-    bool m_openerAnswer = true;
-
 private slots:
-    void initTestCase() {
-        ui::setUrlOpener(
-            [this](const QString& target) { return m_opened << target, m_openerAnswer; });
-        ui::setMessageHandler([this](MessageIcon, const QString& text) { m_opened << text; });
-    }
-
     // Click, Tab from OK then Enter or Space open the page, or say which failed; Esc closes.
     void linkThenEsc() {
+        QStringList opened; // pages opened, messages shown
+        bool openerAnswer = true;
+        ui::setUrlOpener([&](const QString& target) { return opened << target, openerAnswer; });
+        ui::setMessageHandler([&](MessageIcon, const QString& text) { opened << text; });
         showAboutBox();
         QPointer<frmAbout> box = openAboutBox();
         QVERIFY(box && QTest::qWaitForWindowExposed(box));
@@ -35,10 +30,10 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        m_openerAnswer = false;
+        openerAnswer = false;
         QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, QPoint(10, 8));
         const QString page = u"https://pelorin.example.jp/"_s;
-        QCOMPARE(m_opened, QStringList(4, page) << u"Webページを開けませんでした。\r\n"_s + page);
+        QCOMPARE(opened, QStringList(4, page) << u"Webページを開けませんでした。\r\n"_s + page);
         QTest::keyClick(box, Qt::Key_Escape); // the box stayed up after the failure
         QVERIFY(!openAboutBox());
         QTRY_VERIFY(box.isNull());

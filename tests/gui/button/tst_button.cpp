@@ -11,10 +11,10 @@
 using namespace Qt::StringLiterals;
 using namespace pelorin;
 
-// A press on the key (lamp 1: on, 3: off, 0: unknown), released in place or `offset` pixels away.
+// A press on the key (lamp 1: on, 2: on and blinking, 3: off, 0: unknown), released in place or
+// `offset` pixels away.
 struct Press {
     int lamp = 0;
-    bool blinking = false;
     QPoint offset{};
     KeyFace pressed{}, released{};
     QString calls{}; // what the main window was asked to do, and menus opened
@@ -75,19 +75,19 @@ private slots:
     void press_data() {
         QTest::addColumn<Press>("row");
         using enum KeyFace;
-        QTest::newRow("running: switch off") << Press{1, false, {}, OnPressed, OnRaised, u"off"_s};
-        QTest::newRow("stopped: switch on") << Press{3, false, {}, OffPressed, OffRaised, u"on"_s};
-        QTest::newRow("state unknown") << Press{0, false, {}, OnRaised, OnRaised};
-        QTest::newRow("command under way") << Press{1, true, {}, OnPressed, OnPressed};
-        QTest::newRow("drag") << Press{1, false, {6, 8}, OnPressed, OnRaised};
+        QTest::newRow("running: switch off") << Press{1, {}, OnPressed, OnRaised, u"off"_s};
+        QTest::newRow("stopped: switch on") << Press{3, {}, OffPressed, OffRaised, u"on"_s};
+        QTest::newRow("state unknown") << Press{0, {}, OnRaised, OnRaised};
+        QTest::newRow("command under way") << Press{2, {}, OnPressed, OnPressed};
+        QTest::newRow("drag") << Press{1, {6, 8}, OnPressed, OnRaised};
         QTest::newRow("drag right button")
-            << Press{3, false, {5, -3}, OffRaised, OffRaised, u"menu"_s, Qt::RightButton};
+            << Press{3, {5, -3}, OffRaised, OffRaised, u"menu"_s, Qt::RightButton};
     }
     void press() {
         QFETCH(Press, row);
         if (row.lamp != 0)
-            m_state->settle(row.lamp == 1);
-        if (row.blinking)
+            m_state->settle(row.lamp != 3);
+        if (row.lamp == 2)
             m_state->startBlinking();
         m_button->setFace(row.lamp == 3 ? KeyFace::OffRaised : KeyFace::OnRaised);
         m_button->Form_Load();
@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(m_button->face(), row.released);
         if (faceDuringCommand)
             QCOMPARE(*faceDuringCommand, row.released); // raised before the command runs
-        QCOMPARE(m_button->pointer(), row.blinking ? KeyPointer::Hourglass : KeyPointer::Default);
+        QCOMPARE(m_button->pointer(), row.lamp == 2 ? KeyPointer::Hourglass : KeyPointer::Default);
         const QPoint at = QPoint(100, 150) + row.offset; // from the main window's corner
         QCOMPARE(m_button->pos(), at);
         QCOMPARE(ReadIni(ini::Pos, u"Button_Top"_s) + ReadIni(ini::Pos, u"Button_Left"_s),

@@ -86,16 +86,16 @@ private slots:
     void confirm_data() {
         QTest::addColumn<Confirm>("row");
         const QString added = u"http://new/tv"_s;
-        QTest::newRow("trailing slash") << Confirm{u"http://new/"_s, added, added};
-        QTest::newRow("host only") << Confirm{u"http://a"_s, u"http://a/tv"_s, u"http://a/tv"_s};
-        QTest::newRow("upper-case TV")
-            << Confirm{u"http://a/TV"_s, u"http://a/TV"_s, u"http://a/TV"_s};
-        QTest::newRow("slash after tv")
-            << Confirm{u"http://a/tv/"_s, u"http://a/tv/tv"_s, u"http://a/tv/tv"_s};
+        const auto newUrl = [](const QString& typed, const QString& url) {
+            return Confirm{typed, url, url};
+        };
+        QTest::newRow("trailing slash") << newUrl(u"http://new/"_s, added);
+        QTest::newRow("host only") << newUrl(u"http://a"_s, u"http://a/tv"_s);
+        QTest::newRow("upper-case TV") << newUrl(u"http://a/TV"_s, u"http://a/TV"_s);
+        QTest::newRow("slash after tv") << newUrl(u"http://a/tv/"_s, u"http://a/tv/tv"_s);
         QTest::newRow("no host") << Confirm{u"http://"_s};
         QTest::newRow("listed URL") << Confirm{u"http://old/tv"_s, u"http://old/tv"_s};
-        const QString old = u"http://OLD/tv"_s;
-        QTest::newRow("other letter case") << Confirm{old, old, old};
+        QTest::newRow("other letter case") << newUrl(u"http://OLD/tv"_s, u"http://OLD/tv"_s);
         QTest::newRow("cancel") << Confirm{added, {}, {}, true};
         QTest::newRow("all slots full") << Confirm{added, added, u"http://h1/tv"_s, false, true};
     }

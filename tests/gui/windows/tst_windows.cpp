@@ -11,11 +11,11 @@
 #include "settings/settings.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
@@ -67,9 +67,8 @@ QStringList misfits(QWidget& window) {
         else if (const auto* box = qobject_cast<QGroupBox*>(widget))
             check(*box, box->title(), room);
     }
-    for (const QMenu* const menu : window.findChildren<QMenu*>())
-        for (const QAction* const action : menu->actions())
-            check(*menu, menu->title() + action->text());
+    for (const QAction* const action : window.findChildren<QAction*>()) // menus and their items
+        check(window, action->text());
     return found;
 }
 
