@@ -147,7 +147,7 @@ void DesktopTest::trayFollowsLampAndDrivesServer() {
     QVERIFY(!scene.server->isOn());
     QCOMPARE(iconCentre(tray.icon()), frmMain::White);
     QVERIFY(tray.offAction()->isChecked() && window.option2()->isChecked());
-    window.Lamp_BLINK(); // it blinks with the lamp's own steps
+    window.Lamp_BLINK(); // with the lamp's own steps: from the dark lamp, red first
     window.timLamp_Timer();
     QCOMPARE(iconCentre(tray.icon()), frmMain::Red);
     tray.onAction()->trigger();
