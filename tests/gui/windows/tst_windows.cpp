@@ -117,8 +117,7 @@ private slots:
             found << misfits(*main->floatingButton());
         }
         QCOMPARE(found.join(u','), QString());
-        // What the window system shows in the title bar, not only the widget's own caption.
-        QCOMPARE(window->windowHandle()->title(), title);
+        QCOMPARE(window->windowHandle()->title(), title); // as the title bar shows it
         if (const auto* const setting = qobject_cast<frmSetting*>(window.get()))
             QCOMPARE(setting->Text2->displayText(), u"******"_s);
     }
