@@ -31,16 +31,6 @@ public Q_SLOTS:
     }
 };
 
-// With a MAC to wake and, unless null, the notification setting.
-struct DesktopScene : Scene {
-    explicit DesktopScene(tvsim::Config config = {}, const QString& notify = {})
-        : Scene(std::move(config), [&](Scene&) {
-              WriteIni(ini::Server, ini::macKey(1), QStringLiteral("00:11:22:33:44:55"));
-              if (!notify.isNull())
-                  WriteIni(ini::Form, ini::Notify, notify);
-          }) {}
-};
-
 QRgb iconCentre(const QSystemTrayIcon& icon) {
     const QImage picture = icon.icon().pixmap(22).toImage();
     return picture.pixel(picture.rect().center()) & 0xffffff;
@@ -114,7 +104,10 @@ void DesktopTest::oneNoticePerChange() {
     tvsim::Config config;
     config.startOn = change != MonitorSeesOn;
     config.encoding = change == CommandUnconfirmed; // the server stays on
-    DesktopScene scene(config, notify);
+    Scene scene(config, [&](Scene&) {
+        if (!notify.isNull())
+            WriteIni(ini::Form, ini::Notify, notify);
+    });
     QCoreApplication::processEvents(); // the notices come once the first state shows
     if (change == MonitorSeesOn || change == MonitorSeesOff) {
         scene.server->setOn(change == MonitorSeesOn);
@@ -135,7 +128,7 @@ void DesktopTest::oneNoticePerChange() {
 // its click shows and hides whichever window Form/Show names.
 void DesktopTest::trayFollowsLampAndDrivesServer() {
     ui::setUpApplication(ui::SetUpTiming::Deferred);
-    DesktopScene scene;
+    Scene scene;
     frmMain& window = *scene.window;
     QVERIFY(QApplication::windowIcon().isNull());
     QCoreApplication::processEvents();
