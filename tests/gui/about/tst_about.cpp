@@ -1,4 +1,5 @@
 #include "about/frmabout.h"
+#include "about/help.h"
 #include "common/ui/seams.h"
 
 #include <QApplication>
@@ -36,6 +37,10 @@ private slots:
         QCOMPARE(opened, QStringList(4, page) << u"Webページを開けませんでした。\r\n"_s + page);
         QTest::keyClick(box, Qt::Key_Escape); // the box stayed up after the failure
         QTRY_VERIFY(box.isNull());            // closed and destroyed, not just hidden
+    }
+
+    void manualBesideProgram() {
+        QCOMPARE(helpManualPath(), QCoreApplication::applicationDirPath() + u"/help/index.html"_s);
     }
 };
 

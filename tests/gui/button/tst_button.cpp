@@ -79,6 +79,7 @@ private slots:
         QTest::newRow("state unknown") << Press{0, {}, OnRaised, OnRaised};
         QTest::newRow("command under way") << Press{2, {}, OnPressed, OnPressed};
         QTest::newRow("drag") << Press{1, {6, 8}, OnPressed, OnRaised};
+        QTest::newRow("drag sideways") << Press{3, {-7, 0}, OffPressed, OffRaised};
         QTest::newRow("drag right button")
             << Press{3, {5, -3}, OffRaised, OffRaised, u"menu"_s, Qt::RightButton};
     }
@@ -101,8 +102,7 @@ private slots:
         std::optional<KeyFace> faceDuringCommand;
         m_duringCommand = [&] {
             faceDuringCommand = m_button->face();
-            // The command's own event loop may deliver pointer moves: they drag nothing.
-            move(QPoint(30, 25), Qt::LeftButton);
+            move(QPoint(30, 25), Qt::LeftButton); // moves in the command's own loop drag nothing
             move(QPoint(2, 3), Qt::NoButton);
         };
         const QPoint grip(10, 12);

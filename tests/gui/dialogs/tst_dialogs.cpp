@@ -34,8 +34,7 @@ Q_DECLARE_METATYPE(Details)
 
 namespace {
 
-// Runs a dialog through its real opener with `drive` playing the user.
-template <typename Dialog> void driving(std::function<void(Dialog&)> drive) {
+template <typename Dialog> void driving(std::function<void(Dialog&)> drive) { // plays the user
     ui::setModalHandler([drive](QDialog& dialog) { drive(*qobject_cast<Dialog*>(&dialog)); });
 }
 
@@ -110,9 +109,8 @@ private slots:
             dialog.Combo1->setEditText(row.typed);
             dialog.Text1->setText(u"me"_s);
             dialog.Text2->clear();
-            // Placed by the window system, not by the program: where it really stands is saved.
             dialog.show();
-            dialog.windowHandle()->setFramePosition(QPoint(100, 60));
+            dialog.windowHandle()->setFramePosition(QPoint(100, 60)); // as a window system would
             QTRY_COMPARE(dialog.pos(), QPoint(100, 60));
             QTest::keyClick(dialog.Combo1, row.cancel ? Qt::Key_Escape : Qt::Key_Return);
             if (dialog.isVisible()) // Esc does not close it, Cancel does
@@ -183,10 +181,9 @@ private slots:
             QCOMPARE(dialog.Text3->text(), row.address);
             QVERIFY(dialog.VScroll1->isHidden()); // a single address found: nothing to choose
             QCOMPARE(boxes(dialog), row.shown);
-            // Typed where the focus is: two characters move it on to the next group.
             dialog.txtMac[0]->setFocus();
             for (const QString& pair : row.typed)
-                QTest::keyClicks(dialog.focusWidget(), pair);
+                QTest::keyClicks(dialog.focusWidget(), pair); // two characters: on to the next
             (row.typed.isEmpty() ? dialog.Command1 : dialog.Command2)->click();
         });
         openDetailsDialog(row.url, {row.probeOn, [&](const QString& asked) {
