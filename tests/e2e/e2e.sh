@@ -176,29 +176,6 @@ first_start() {
     logged "request path=/tv/GetMacAddr.asp status=200" || fail "no MAC address retrieval"
 }
 
-# A second Pelorin on the same settings is refused with a message and ends when it is
-# acknowledged; the first one goes on as before.
-second_instance() {
-    setup
-    start_until_on
-    local first=$pelorin_pid settings requests box
-    settings=$(cksum <"$dir/setting.ini")
-    requests=$(logged_count "request path=")
-
-    start_pelorin
-    await_window box "$pelorin_pid" dialog 'ペロリン'
-    no_window "$pelorin_pid" normal 'ペロリン' || fail "the second instance showed a main window"
-    focus "$box"
-    keys Return
-    await_exit "$pelorin_pid"
-
-    alive "$first" || fail "the first instance ended"
-    has_window "$first" normal 'ペロリン' || fail "the first instance's window is gone"
-    lamp_steady "$main" green || fail "the first instance's lamp changed"
-    [ "$(cksum <"$dir/setting.ini")" = "$settings" ] || fail "setting.ini changed"
-    [ "$(logged_count "request path=")" = "$requests" ] || fail "the second instance asked tvsim"
-}
-
 # Sets wake: whether tvsim takes magic packets on UDP port 2304 (another program may hold it).
 setup_waking() {
     wake=yes
@@ -320,7 +297,7 @@ tray_menu() {
 }
 
 passed=0 failed=0
-for scenario in ${E2E_SCENARIOS:-first_start second_instance on_and_off floating_button tray}; do
+for scenario in ${E2E_SCENARIOS:-first_start on_and_off floating_button tray}; do
     echo "$scenario"
     started=$SECONDS
     if (trap end_processes EXIT; "$scenario"); then
