@@ -228,6 +228,12 @@ public:
         return nullptr;
     }
 
+    // The line a read of `key` in `section` finds, if any.
+    const KeyLine* findEntry(QStringView section, QStringView key) const {
+        const Section* found = findSection(section);
+        return found ? findKey(*found, key) : nullptr;
+    }
+
     static const KeyLine* findKey(const Section& section, QStringView key) {
         if (key.isEmpty())
             return nullptr;
@@ -287,8 +293,7 @@ public:
     static bool holdsEntry(QByteArrayView bytes, QStringView section, QStringView key,
                            const QString& value) {
         const Document doc = parse(bytes);
-        const Section* found = doc.findSection(section);
-        const KeyLine* keyLine = found ? findKey(*found, key) : nullptr;
+        const KeyLine* keyLine = doc.findEntry(section, key);
         return keyLine && holds(doc.m_lines[keyLine->line].text, key, value);
     }
 
@@ -425,8 +430,7 @@ QString IniFile::read(const QString& section, const QString& key) const {
     const std::optional<Document> doc = Document::load(m_path);
     if (!doc)
         return {};
-    const Section* found = doc->findSection(trimmed(section));
-    const KeyLine* keyLine = found ? Document::findKey(*found, trimmed(key)) : nullptr;
+    const KeyLine* keyLine = doc->findEntry(trimmed(section), trimmed(key));
     return keyLine ? doc->readValue(keyLine->line) : QString();
 }
 
